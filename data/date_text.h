@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "format_settings.h"
+
+namespace talvesa {
+
+// The date in the regional short date pattern (pattern elements, quotes, separator).
+std::string FormatDate(double dateValue, const FormatSettings& settings);
+
+// Numeric dates in the order the short date pattern gives; a one- or two-digit year is
+// placed in the hundred-year window around currentYear. Nothing when the text is no date.
+std::optional<double> ParseDate(std::string_view text, const FormatSettings& settings,
+                                int currentYear);
+
+// The local clock's year; callers pass it to ParseDate so that tests can fix the year.
+int LocalCurrentYear();
+
+}  // namespace talvesa
