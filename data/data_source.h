@@ -24,6 +24,8 @@ public:
     virtual void SettleAhead() {}
     virtual void RebuildNeeded() {}
     virtual void SuspendedStateChange(bool /*open*/) {}
+    // The table is being destroyed: it must not be used again, not even to detach.
+    virtual void TableDestroyed() {}
 };
 
 // A control that shows the table through a data link (the grid, the dialog's editors).
@@ -45,6 +47,7 @@ public:
     void Unbind(BoundControl& control);
 
     bool AutoEdit() const { return autoEdit_; }
+    void SetAutoEdit(bool autoEdit) { autoEdit_ = autoEdit; }
     // The table's Edit when AutoEdit is on and the table is in browse state; nothing otherwise.
     void Edit();
 
@@ -57,11 +60,16 @@ public:
     void SettleAhead() override;
     void RebuildNeeded() override;
     void SuspendedStateChange(bool open) override;
+    void TableDestroyed() override;
 
 private:
+    template <typename Call>
+    void Forward(const Call& call);
+
     TdxCustomMemData& table_;
     std::vector<BoundControl*> controls_;
     bool autoEdit_ = true;
+    bool attached_ = true;
 };
 
 }  // namespace talvesa

@@ -130,20 +130,58 @@ public:
     // designates (the edit buffer while editing or inserting).
     const PaymentRecord& RecordAt(int index) const;
     const PaymentRecord& ActiveRecord() const;
-    // 0-based index of the current stored record, -1 when none.
+    // 0-based index of the current stored record, -1 when none (also while inserting:
+    // the current record is then the new one, at PendingInsertIndex).
     int CurrentIndex() const;
     // While inserting: the 0-based index the new record will take when posted.
     std::optional<int> PendingInsertIndex() const;
 
 private:
     friend class TField;
-    // ... implementation state: records, bookmarks, cursor, edit buffer, counters,
-    // listeners, suspension.
+
+    // Where a new record goes when it is posted.
+    enum class NewRecordPlace { BeforeBookmark, AtStart, AfterLast };
+    enum class Note {
+        FieldAssigned, EditBegun, TableChanged, CursorMoved, WritePending, StateChanged,
+        SettleAhead, RebuildNeeded
+    };
+
+    [[noreturn]] void Fail(std::string_view message) const;
+    void CheckActive() const;
+    void CheckEditing() const;
+    void Settle();
+    void StartNewRecord(bool append);
+    void SetState(DataSetState state);
+    void ResetCursorFlags();
+    void Notify(Note note, const TField* field = nullptr);
+    int PositionOfBookmark(std::int32_t bookmark) const;  // -1 when absent
+    int PendingPosition() const;                          // 0-based, insert state
+    PaymentRecord& Buffer() { return buffer_; }
+    void BufferAssigned(const TField& field);
+
     std::string name_;
     std::vector<std::unique_ptr<TField>> fields_;
     DataSetState state_ = DataSetState::Inactive;
     char16_t delimiter_ = u'\t';
     bool loading_ = false;
+
+    std::vector<PaymentRecord> records_;
+    std::vector<std::int32_t> bookmarks_;  // one per position, ascending
+    std::int32_t lastBookmark_ = 0;
+    std::int32_t lastRecId_ = 0;
+    int current_ = -1;  // index of the current stored record, -1 when none
+    bool atStart_ = true;
+    bool atEnd_ = true;
+
+    PaymentRecord buffer_;
+    std::int32_t bufferBookmark_ = 0;  // edit: the record read; insert: the record it precedes
+    NewRecordPlace newPlace_ = NewRecordPlace::AfterLast;
+    bool altered_ = false;
+
+    std::vector<TableListener*> links_;
+    int suspendCount_ = 0;
+    DataSetState suspendedFrom_ = DataSetState::Inactive;
+    bool rebuildAtResume_ = false;
 };
 
 // The published form of the table that the main window owns as `dxMemData1`.
