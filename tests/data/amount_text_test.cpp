@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -29,6 +30,8 @@ struct WriteCase {
     int decimals;
     const char* text;
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.what; }
 
 class FormatAmountForFileTest : public ::testing::TestWithParam<WriteCase> {};
 
@@ -83,6 +86,8 @@ struct ReadCase {
     const char* text;
     std::optional<double> value;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.what; }
 
 class ParseAmountTextTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -168,6 +173,8 @@ struct GeneralCase {
     const char* text;
 };
 
+void PrintTo(const GeneralCase& c, std::ostream* os) { *os << c.what; }
+
 class FormatAmountGeneralTest : public ::testing::TestWithParam<GeneralCase> {};
 
 TEST_P(FormatAmountGeneralTest, writesGeneralFormat) {
@@ -206,6 +213,8 @@ struct CurrencyCase {
     double value;
     const char* text;
 };
+
+void PrintTo(const CurrencyCase& c, std::ostream* os) { *os << c.what; }
 
 class RussianCurrencyTest : public ::testing::TestWithParam<CurrencyCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace talvesa {
@@ -12,6 +13,8 @@ struct ToAnsiCase {
     std::string utf8;
     std::string ansi;
 };
+
+void PrintTo(const ToAnsiCase& c, std::ostream* os) { *os << c.what; }
 
 class Utf8ToAnsiTest : public ::testing::TestWithParam<ToAnsiCase> {};
 
@@ -65,6 +68,8 @@ struct Utf16Case {
     std::string le;
     std::string utf8;
 };
+
+void PrintTo(const Utf16Case& c, std::ostream* os) { *os << c.what; }
 
 class Utf16Test : public ::testing::TestWithParam<Utf16Case> {};
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "date_value.h"
@@ -89,6 +90,8 @@ struct WriteCase {
     const char* text;
 };
 
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.what; }
+
 class FormatDateTest : public ::testing::TestWithParam<WriteCase> {};
 
 TEST_P(FormatDateTest, fillsInThePattern) {
@@ -134,6 +137,8 @@ struct ReadCase {
     int currentYear;
     std::optional<CivilDate> date;
 };
+
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.what; }
 
 class ParseDateTest : public ::testing::TestWithParam<ReadCase> {};
 
