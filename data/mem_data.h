@@ -50,7 +50,11 @@ public:
     std::int32_t ValueAsInteger() const;
     bool HasNoValue() const;
 
+    // Converted to the code page and cut at a zero byte and at 255 bytes; TAB, CR and LF
+    // become spaces, since they would split the record in the payment list file.
     void SetValueAsText(std::string_view utf8);
+    // Keeps the whole day after rounding to the millisecond; MathError, storing nothing,
+    // for a value that is no day of the years 1 to 9999 (NaN and infinities included).
     void SetValueAsDate(double dateValue);
     void SetValueAsReal(double value);
     void Clear();
