@@ -29,6 +29,17 @@ public:
     // Puts the accepted value back (Esc).
     void revert();
 
+    // Whether focus leaving commits (the target field, the dialog). The grid's cell editor
+    // turns it off: its delegate decides when the cell's text is read.
+    void setCommitOnFocusOut(bool on) { commitOnFocusOut_ = on; }
+
+    // The text the editor shows for a value while it has the focus: a plain number.
+    static QString plainText(double value, const talvesa::FormatSettings& settings);
+    // Reads what a user may type or paste: the plain number, also with thousand separators
+    // or the currency symbol left in. Nothing when it does not read; empty text is not asked.
+    static std::optional<double> readText(const QString& text,
+                                          const talvesa::FormatSettings& settings);
+
 signals:
     void valueAccepted(std::optional<double> value);
     // The user's first change since the value was last shown.
@@ -41,7 +52,11 @@ protected:
 
 private:
     void showValue();
+    void userEdited();
 
     talvesa::FormatSettings settings_;
     std::optional<double> value_;
+    QString shownText_;
+    bool started_ = false;
+    bool commitOnFocusOut_ = true;
 };
