@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -36,6 +37,13 @@ extern std::vector<ttempRec*> Selection;
 
 enum class SearchEngine { Plain, Fast };
 
+// What a run did, for the benchmark and the tests.
+struct SearchStats {
+    std::uint64_t nodes = 0;      // chains entered (starts and descents)
+    std::uint64_t sets = 0;       // sets reported
+    std::size_t peakBytes = 0;    // the engine's own working memory at its largest
+};
+
 struct FindOptions {
     SearchEngine engine = SearchEngine::Fast;
     // Polled while the search runs; when it becomes true the run ends early and
@@ -43,6 +51,10 @@ struct FindOptions {
     const std::atomic<bool>* cancel = nullptr;
     // Raised by one for every set reported, for a progress display.
     std::atomic<std::uint64_t>* setsFound = nullptr;
+    // When non-zero, the run stops as if cancelled once it has entered this many chains.
+    std::uint64_t nodeLimit = 0;
+    // Filled in when the run ends, also after an error or a cancel.
+    SearchStats* stats = nullptr;
 };
 
 // Steps that touch the table: empty the results area and Candidates, move to the first
