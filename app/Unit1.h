@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 #include <memory>
 
@@ -7,17 +9,20 @@
 #include "format_settings.h"
 #include "mem_data.h"
 
+class QIcon;
 class QLabel;
+class QMenuBar;
 class QMenu;
 class QAction;
 class QPlainTextEdit;
 class QSplitter;
 class QStatusBar;
-class QTableView;
+class QFont;
 class QToolButton;
 class AmountEdit;
 class FileDialog;
 class FlowToolBar;
+class PaymentGrid;
 class PaymentGridModel;
 
 // The main window: toolbar, menu, payment grid, target amount, results area.
@@ -27,8 +32,14 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    const talvesa::FormatSettings& formatSettings() const { return formatSettings_; }
+    // The regional forms in use (the application's; setting them changes them everywhere).
+    const talvesa::FormatSettings& formatSettings() const;
     void setFormatSettings(const talvesa::FormatSettings& settings);
+
+    // Scales a length given for 96 dots per inch to the screen's logical dpi.
+    int scaled(int pixels) const;
+    // Centres the window on the whole desktop, never left of or above its edges.
+    void centerOnDesktop();
 
     std::unique_ptr<talvesa::TdxMemData> dxMemData1;
     talvesa::TField* dxMemData1Name = nullptr;
@@ -38,6 +49,8 @@ public:
 
     FileDialog* OD1 = nullptr;
     FileDialog* SD1 = nullptr;
+
+    QList<QIcon> ImageList32;  // Найти, Добавить, Удалить, Изменить, Открыть, Сохранить
 
     FlowToolBar* ToolBar1 = nullptr;
     QToolButton* ToolButton1 = nullptr;  // Найти
@@ -49,6 +62,7 @@ public:
     QWidget* ToolButton7 = nullptr;      // separator
     QWidget* ToolButton8 = nullptr;      // separator
 
+    QMenuBar* MainMenu1 = nullptr;
     QMenu* N1 = nullptr;      // Файл
     QAction* N6 = nullptr;    // Открыть
     QAction* N5 = nullptr;    // Сохранить
@@ -71,7 +85,7 @@ public:
     QLabel* cxLabel3 = nullptr;
     QLabel* cxLabel4 = nullptr;
     AmountEdit* cxCurrencyEdit1 = nullptr;
-    QTableView* cxGrid1 = nullptr;
+    PaymentGrid* cxGrid1 = nullptr;
     PaymentGridModel* cxGrid1DBTableView1 = nullptr;
     QPlainTextEdit* cxMemo1 = nullptr;
 
@@ -86,7 +100,12 @@ public slots:
     void N4Click();       // About
 
 private:
-    talvesa::FormatSettings formatSettings_ = talvesa::FormatSettings::russian();
+    void buildToolBar();
+    void buildMenu();
+    void buildPanels();
 };
+
+// Tahoma 8 pt where it is installed, the system's sans font at 8 pt otherwise.
+QFont WindowFont();
 
 extern TForm1* Form1;

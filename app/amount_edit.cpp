@@ -76,6 +76,12 @@ void AmountEdit::commit()
     emit valueAccepted(value_);
 }
 
+bool AmountEdit::textReads() const
+{
+    const QString typed = text().trimmed();
+    return !hasPendingText() || typed.isEmpty() || readText(typed, settings_).has_value();
+}
+
 void AmountEdit::revert()
 {
     started_ = false;

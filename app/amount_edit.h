@@ -28,6 +28,8 @@ public:
     void commit();
     // Puts the accepted value back (Esc).
     void revert();
+    // Whether commit() would accept the text.
+    bool textReads() const;
 
     // Whether focus leaving commits (the target field, the dialog). The grid's cell editor
     // turns it off: its delegate decides when the cell's text is read.

@@ -117,6 +117,14 @@ void DateEdit::commit()
     emit valueAccepted(value_);
 }
 
+bool DateEdit::textReads() const
+{
+    const QString typed = line_->text().trimmed();
+    const int year = currentYear_ != 0 ? currentYear_ : talvesa::LocalCurrentYear();
+    return !hasPendingText() || typed.isEmpty()
+           || talvesa::ParseDate(typed.toStdString(), settings_, year).has_value();
+}
+
 void DateEdit::revert()
 {
     started_ = false;
@@ -194,9 +202,12 @@ bool DateEdit::eventFilter(QObject* watched, QEvent* event)
     } else if (event->type() == QEvent::FocusOut) {
         auto* focus = static_cast<QFocusEvent*>(event);
         if (focus->reason() == Qt::PopupFocusReason
-            || focus->reason() == Qt::ActiveWindowFocusReason || !commitOnFocusOut_)
+            || focus->reason() == Qt::ActiveWindowFocusReason || popup_->isVisible())
             return false;
-        if (popup_->isVisible()) return false;
+        if (!commitOnFocusOut_) {
+            emit focusLeft();
+            return false;
+        }
         try {
             commit();
         } catch (...) {

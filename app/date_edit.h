@@ -29,6 +29,7 @@ public:
     // does not read.
     void commit();
     void revert();
+    bool textReads() const;
 
     // As for the amount editor: the grid's delegate reads the cell itself.
     void setCommitOnFocusOut(bool on) { commitOnFocusOut_ = on; }
@@ -50,6 +51,8 @@ public:
 signals:
     void valueAccepted(std::optional<double> value);
     void editingStarted();
+    // The focus left the editor while it does not commit by itself.
+    void focusLeft();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,9 +1,15 @@
-#include <QApplication>
-
-#include "mem_data.h"
+#include "application.h"
+#include "regional_settings.h"
+#include "startup.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    return 0;
+    RegionalSettings::instance();
+    TalvesaApplication app(argc, argv);
+    InitApplication();
+    CreateForms();
+    ShowMainWindow();
+    const int result = TalvesaApplication::exec();
+    DestroyForms();
+    return result;
 }
