@@ -52,25 +52,30 @@ public:
         }
         return units < static_cast<Wide>(width_[k - firstRow_]);
     }
+    // Starts loading the word that Has(k, units) will read.
+    void Prefetch(std::int32_t k, std::uint64_t units) const {
+        if (k < firstRow_) return;
+        const auto row = static_cast<std::size_t>(k - firstRow_);
+        if (row >= width_.size() || units >= width_[row]) return;
+        __builtin_prefetch(&bits_[offset_[row] + units / 64]);
+    }
     bool Has(std::int32_t k, std::uint64_t units) const {
         const std::size_t row = static_cast<std::size_t>(k - firstRow_);
         return (bits_[offset_[row] + units / 64] >> (units % 64)) & 1U;
     }
-    std::uint64_t Cap() const { return cap_; }
     std::size_t Bytes() const { return bits_.size() * sizeof(std::uint64_t); }
     bool Empty() const { return width_.empty(); }
 
-    // units[k] is the amount at k in units, suffixUnits[k] the sum from k on (capped).
-    void Build(std::int32_t firstRow, std::int32_t p, const std::vector<std::uint64_t>& units,
-               const std::vector<std::uint64_t>& suffixUnits, std::uint64_t cap) {
+    // Rows firstRow..p with the given widths in bits; a row must be at least as wide as the
+    // one above it wherever the sums from that row on reach. units[k] is the amount at k.
+    void Build(std::int32_t firstRow, const std::vector<std::uint64_t>& units,
+               std::vector<std::uint64_t> widths) {
         firstRow_ = firstRow;
-        cap_ = cap;
-        const auto rows = static_cast<std::size_t>(p - firstRow + 1);
-        width_.assign(rows, 0);
+        const std::size_t rows = widths.size();
+        width_ = std::move(widths);
         offset_.assign(rows + 1, 0);
         for (std::size_t r = 0; r < rows; ++r) {
-            width_[r] = std::min(cap, suffixUnits[firstRow + r]) + 1;
-            offset_[r + 1] = offset_[r] + (width_[r] + 63) / 64;
+            offset_[r + 1] = offset_[r] + WordsOf(width_[r]);
         }
         bits_.assign(offset_[rows], 0);
         bits_[offset_[rows - 1]] = 1;  // the empty set, in the row past the last positive
@@ -79,7 +84,7 @@ public:
             const std::size_t srcWords = offset_[r + 2] - offset_[r + 1];
             std::uint64_t* dst = &bits_[offset_[r]];
             const std::size_t dstWords = offset_[r + 1] - offset_[r];
-            std::copy(src, src + srcWords, dst);
+            std::copy(src, src + std::min(srcWords, dstWords), dst);
             const std::uint64_t shift = units[firstRow + r];
             if (shift < width_[r]) {
                 const std::size_t wordShift = shift / 64;
@@ -98,20 +103,12 @@ public:
         }
     }
 
-    // Words needed for rows firstRow..p at the given cap.
-    static std::size_t WordsFor(std::int32_t firstRow, std::int32_t p,
-                                const std::vector<std::uint64_t>& suffixUnits,
-                                std::uint64_t cap) {
-        std::size_t words = 0;
-        for (std::int32_t k = firstRow; k <= p; ++k) {
-            words += (std::min(cap, suffixUnits[k]) + 1 + 63) / 64;
-        }
-        return words;
+    static std::size_t WordsOf(std::uint64_t width) {
+        return static_cast<std::size_t>((width + 63) / 64);
     }
 
 private:
     std::int32_t firstRow_ = 0;
-    std::uint64_t cap_ = 0;
     std::vector<std::uint64_t> width_;
     std::vector<std::size_t> offset_;
     std::vector<std::uint64_t> bits_;
@@ -208,6 +205,9 @@ public:
         std::int32_t i = FirstAtMost(0, target_);
         for (; i < p_; ++i) {
             run_.CountStep();
+            if (i + kLookAhead < p_) {
+                PrefetchCompletes(i + kLookAhead + 1, target_ - pay_[i + kLookAhead]);
+            }
             const Amount r = target_ - pay_[i];
             if (r == 0) {
                 StartAt(i);
@@ -256,6 +256,7 @@ private:
         std::int32_t first;  // first index whose amount fits under r
         std::int32_t next;   // next index to try
         std::uint64_t setsAtEntry;
+        std::uint64_t nodesAtEntry;
     };
 
     // First index in [from, n) whose amount does not exceed r (amounts only fall).
@@ -282,19 +283,46 @@ private:
         if (0 > hotLimit_) throw MathError();
     }
 
+    static constexpr std::int32_t kLookAhead = 6;
+
+    void PrefetchCompletes(std::int32_t k, Amount r) const {
+        const auto ur = static_cast<std::uint64_t>(r);
+        reach_.Prefetch(k, unit_ == 1 ? ur : ur / unit_);
+    }
+
     // Whether some positives from index k on sum to exactly r (r > 0).
     bool Completes(std::int32_t k, Amount r) {
         if (k >= p_ || suffix_[k] < r || r < pay_[p_ - 1]) return false;
-        const auto ur = static_cast<std::uint64_t>(r);
-        if (ur % unit_ != 0) return false;
+        auto ur = static_cast<std::uint64_t>(r);
+        if (unit_ != 1) {
+            if (ur % unit_ != 0) return false;
+            ur /= unit_;
+        }
         if (suffix_[k] == r) return true;
-        if (reach_.Covers(k, ur / unit_)) return reach_.Has(k, ur / unit_);
+        if (reach_.Covers(k, ur)) return reach_.Has(k, ur);
         // The complement of a subset is a subset: small gaps to the whole sum are decided too.
         const Wide gap = suffix_[k] - r;
         if (reach_.Covers(k, gap / unit_)) {
             return reach_.Has(k, static_cast<std::uint64_t>(gap / unit_));
         }
-        return !dead_.Contains(FirstAtMost(k, r), r);
+        return !IsDead(FirstAtMost(k, r), r);
+    }
+
+    // The memo pays where remainders repeat (few distinct amounts); with many distinct
+    // amounts it hardly ever hits, and then it is switched off rather than left to cost
+    // a cache miss per question.
+    bool IsDead(std::int32_t first, Amount r) {
+        if (!memoOn_) return false;
+        ++memoLookups_;
+        if (dead_.Contains(first, r)) {
+            ++memoHits_;
+            return true;
+        }
+        if (memoLookups_ >= (std::uint64_t{1} << 16) && memoHits_ * 256 < memoLookups_) {
+            memoOn_ = false;
+            dead_ = DeadMemo{};
+        }
+        return false;
     }
 
     void Walk(std::int32_t start, Amount r) {
@@ -309,6 +337,11 @@ private:
                 if (suffix_[j] < top.r) {
                     top.next = p_;
                     break;
+                }
+                // The questions for the next children go to far-apart rows; loading their
+                // words ahead hides most of the wait.
+                if (j + kLookAhead < p_ && pay_[j + kLookAhead] < top.r) {
+                    PrefetchCompletes(j + kLookAhead + 1, top.r - pay_[j + kLookAhead]);
                 }
                 const Amount amount = pay_[j];
                 if (amount == top.r) {
@@ -327,7 +360,10 @@ private:
             if (descended) continue;
             // The zeros and negatives after this chain report nothing; they may overflow.
             if (top.r > hotLimit_) throw MathError();
-            if (run_.Sets() == top.setsAtEntry) Remember(top.first, top.r);
+            // A dead end that took a few chains to find is worth remembering.
+            if (run_.Sets() == top.setsAtEntry && run_.Nodes() - top.nodesAtEntry >= 8) {
+                Remember(top.first, top.r);
+            }
             frames_.pop_back();
             if (!frames_.empty()) Shorten();
         }
@@ -337,56 +373,79 @@ private:
     // Only states the table cannot decide are worth a slot.
     void Remember(std::int32_t first, Amount r) {
         const auto units = static_cast<std::uint64_t>(r) / unit_;
-        if (!reach_.Covers(first, units)) dead_.Insert(first, r);
+        if (memoOn_ && !reach_.Covers(first, units)) dead_.Insert(first, r);
     }
 
     void Push(std::int32_t node, Amount r) {
         run_.CountNode();
         MaybeGrowReach();
         const std::int32_t first = FirstAtMost(node + 1, r);
-        frames_.push_back({r, node, first, first, run_.Sets()});
+        frames_.push_back({r, node, first, first, run_.Sets(), run_.Nodes()});
     }
 
-    // The table pays for itself only on long runs: it is built once the walk has shown
-    // that it is long, and widened as it goes on.
+    // The table pays for itself only on long runs: a small one comes once the walk has
+    // shown some length, larger ones as it goes on.
     void MaybeGrowReach() {
         const std::uint64_t nodes = run_.Nodes();
         if (nodes < nextReachAt_ || reachComplete_) return;
         nextReachAt_ = std::max<std::uint64_t>(nodes, 1) * 8;
-        const std::int32_t firstRow = std::min(FirstAtMost(0, target_) + 1, p_);
-        std::vector<std::uint64_t> units(static_cast<std::size_t>(p_));
-        std::vector<std::uint64_t> suffixUnits(static_cast<std::size_t>(p_) + 1, 0);
-        const Wide capAll = static_cast<Wide>(std::numeric_limits<std::uint64_t>::max() / 2);
-        for (std::int32_t k = 0; k < p_; ++k) {
-            units[k] = static_cast<std::uint64_t>(pay_[k]) / unit_;
-        }
-        for (std::int32_t k = 0; k <= p_; ++k) {
-            suffixUnits[k] = static_cast<std::uint64_t>(std::min(suffix_[k] / unit_, capAll));
-        }
         const std::size_t budgetWords =
             std::min<std::size_t>(tuning.reachBudgetBytes,
                                   static_cast<std::size_t>(nodes) * tuning.reachBytesPerNode) /
             sizeof(std::uint64_t);
-        // Sums beyond the target are never asked for.
-        std::uint64_t hi = static_cast<std::uint64_t>(std::max<Amount>(target_, 0)) / unit_;
-        hi = std::min(hi, suffixUnits[firstRow]);
+
+        const std::int32_t firstRow = std::min(FirstAtMost(0, target_) + 1, p_);
+        const auto rows = static_cast<std::size_t>(p_ - firstRow + 1);
+        std::vector<std::uint64_t> units(static_cast<std::size_t>(p_));
+        for (std::int32_t k = 0; k < p_; ++k) {
+            units[k] = static_cast<std::uint64_t>(pay_[k]) / unit_;
+        }
+        // Sums beyond the target are never asked for, nor beyond what a row can make.
+        const auto targetUnits = static_cast<std::uint64_t>(std::max<Amount>(target_, 0)) / unit_;
+        std::vector<std::uint64_t> reachable(rows);
+        for (std::size_t r = 0; r < rows; ++r) {
+            const Wide sum = suffix_[firstRow + r] / unit_;
+            reachable[r] = sum < static_cast<Wide>(targetUnits) ? static_cast<std::uint64_t>(sum)
+                                                                 : targetUnits;
+        }
+        // Whole rows for the smallest amounts decide every remainder that reaches them (on
+        // lists of many distinct amounts they beat a cap spread over all rows by far); what
+        // is left of the budget covers small remainders in the rows above.
+        std::size_t words = 0;
+        std::size_t fullFrom = rows;
+        while (fullFrom > 0) {
+            const std::size_t more = ReachTable::WordsOf(reachable[fullFrom - 1] + 1);
+            if (words + more > budgetWords && fullFrom != rows) break;
+            words += more;
+            --fullFrom;
+        }
         std::uint64_t lo = 0;
-        if (ReachTable::WordsFor(firstRow, p_, suffixUnits, hi) <= budgetWords) {
-            lo = hi;
-            reachComplete_ = true;
-        } else {
-            while (lo < hi) {
-                const std::uint64_t mid = lo + (hi - lo + 1) / 2;
-                if (ReachTable::WordsFor(firstRow, p_, suffixUnits, mid) <= budgetWords) {
-                    lo = mid;
-                } else {
-                    hi = mid - 1;
-                }
+        std::uint64_t hi = fullFrom == 0 ? 0 : reachable[0];
+        const auto upperWords = [&](std::uint64_t cap) {
+            std::size_t total = 0;
+            for (std::size_t r = 0; r < fullFrom; ++r) {
+                total += ReachTable::WordsOf(std::min(cap, reachable[r]) + 1);
+            }
+            return total;
+        };
+        while (lo < hi) {
+            const std::uint64_t mid = lo + (hi - lo + 1) / 2;
+            if (words + upperWords(mid) <= budgetWords) {
+                lo = mid;
+            } else {
+                hi = mid - 1;
             }
         }
-        if (!reach_.Empty() && lo <= reach_.Cap()) return;
+        words += upperWords(lo);
+        if (words <= reachWords_) return;
+        std::vector<std::uint64_t> widths(rows);
+        for (std::size_t r = 0; r < rows; ++r) {
+            widths[r] = (r < fullFrom ? std::min(lo, reachable[r]) : reachable[r]) + 1;
+        }
+        reachComplete_ = fullFrom == 0 || lo == reachable[0];
         reach_ = ReachTable{};
-        reach_.Build(firstRow, p_, units, suffixUnits, lo);
+        reach_.Build(firstRow, units, std::move(widths));
+        reachWords_ = words;
         NoteMemory();
     }
 
@@ -442,8 +501,12 @@ private:
     Wide hotLimit_ = 0;         // a chain with a larger remainder overflows in the negatives
     ReachTable reach_;
     bool reachComplete_ = false;
+    std::size_t reachWords_ = 0;
     std::uint64_t nextReachAt_ = tuning.reachAfterNodes;
     DeadMemo dead_;
+    bool memoOn_ = true;
+    std::uint64_t memoLookups_ = 0;
+    std::uint64_t memoHits_ = 0;
     std::vector<Frame> frames_;
     std::vector<std::int32_t> chain_;
     std::vector<std::string> lines_;

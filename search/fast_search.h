@@ -19,7 +19,7 @@ void FastSearch(Amount target, SearchRun& run);
 // When the engine's helpers come into play and how large they may grow. The defaults keep
 // the working memory under 200 MiB; tests shrink them to reach every path on small lists.
 struct FastSearchTuning {
-    std::uint64_t reachAfterNodes = std::uint64_t{1} << 14;
+    std::uint64_t reachAfterNodes = std::uint64_t{1} << 10;
     std::size_t reachBytesPerNode = 256;
     std::size_t reachBudgetBytes = std::size_t{128} << 20;
     std::size_t deadMemoMaxEntries = std::size_t{1} << 22;

@@ -92,6 +92,7 @@ bool FinishFind(std::optional<double> target, ResultsArea& results,
         } else {
             StableSortCandidates();
         }
+        run.Poll();
         // With no target every amount counts as greater than it: no start, no comparison.
         if (target.has_value() && !Candidates.empty()) {
             // Halfway values round to even, as the table's amounts do.
