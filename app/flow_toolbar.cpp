@@ -1,6 +1,7 @@
 #include "flow_toolbar.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOption>
@@ -34,12 +35,20 @@ FlowToolBar::FlowToolBar(QWidget* parent) : QWidget(parent)
     setSizePolicy(policy);
 }
 
+// A caption wider than the button (a wider stand-in font than the designed one) widens it
+// rather than being cut short.
+static QSize ButtonSizeFor(const QToolButton* button, QSize size)
+{
+    const int caption = button->fontMetrics().horizontalAdvance(button->text()) + 8;
+    return {std::max(size.width(), caption), size.height()};
+}
+
 void FlowToolBar::setButtonSize(QSize size)
 {
     buttonSize_ = size;
     for (QWidget* item : items_) {
         if (auto* button = qobject_cast<QToolButton*>(item))
-            button->setFixedSize(size);
+            button->setFixedSize(ButtonSizeFor(button, size));
         else
             item->setFixedHeight(size.height());
     }
@@ -72,7 +81,7 @@ QToolButton* FlowToolBar::addButton(const QString& objectName, const QString& ca
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setFixedSize(buttonSize_);
+    button->setFixedSize(ButtonSizeFor(button, buttonSize_));
     items_ << button;
     updateGeometry();
     return button;
@@ -94,9 +103,7 @@ int FlowToolBar::place(int width, bool apply) const
     int y = 0;
     int rows = 1;
     for (QWidget* item : items_) {
-        const int w = item->width() > 0 && item->maximumWidth() == item->minimumWidth()
-                          ? item->minimumWidth()
-                          : buttonSize_.width();
+        const int w = item->minimumWidth();
         if (x > 0 && x + w > width) {
             x = 0;
             y += buttonSize_.height();
