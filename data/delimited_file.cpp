@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <exception>
@@ -77,6 +78,24 @@ void AppendAnsi(std::string& out, std::string_view utf8) {
     }
     out += utf8;
 }
+
+// The text of a save in blocks of about a mebibyte: a single string would, while growing,
+// hold up to three times the text at once.
+class SaveText {
+public:
+    void Append(std::string_view piece) {
+        if (blocks_.empty() || blocks_.back().size() + piece.size() > blocks_.back().capacity()) {
+            blocks_.emplace_back();
+            blocks_.back().reserve(std::max(kBlockSize, piece.size()));
+        }
+        blocks_.back() += piece;
+    }
+    const std::vector<std::string>& Blocks() const { return blocks_; }
+
+private:
+    static constexpr std::size_t kBlockSize = 1 << 20;
+    std::vector<std::string> blocks_;
+};
 
 // The columns a file holds: the stored fields, in field order.
 bool IsWrittenField(const TField& field) {
@@ -164,7 +183,7 @@ fs::path SiblingName(const fs::path& target, int attempt) {
 
 // The file is replaced only once its new text is wholly on disk, so a save that fails
 // (disk full, write error) leaves the file it would have replaced as it was.
-void ReplaceFile(const std::string& fileName, std::string_view data) {
+void ReplaceFile(const std::string& fileName, const std::vector<std::string>& blocks) {
     fs::path target(fileName);
     std::error_code ec;
     // A link is followed, so that the file it points to gets the new text and the link stays.
@@ -219,15 +238,17 @@ void ReplaceFile(const std::string& fileName, std::string_view data) {
 #endif
 
     const FileWriteFunction write = CurrentFileWriteFunction();
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const long wrote = write(fd, data.data() + done, data.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            discard();
-            FailWrite();
+    for (const std::string& data : blocks) {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const long wrote = write(fd, data.data() + done, data.size() - done);
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) {
+                discard();
+                FailWrite();
+            }
+            done += static_cast<std::size_t>(wrote);
         }
-        done += static_cast<std::size_t>(wrote);
     }
     if (SyncFile(fd) != 0) {
         discard();
@@ -265,7 +286,7 @@ void TdxCustomMemData::SaveToDelimitedFile(const std::string& fileName,
                                            const FormatSettings& settings) {
     if (!Active()) return;
 
-    std::string text;
+    SaveText text;
     SuspendNotifications();
     try {
         const auto bookmark = TakeBookmark();
@@ -278,19 +299,23 @@ void TdxCustomMemData::SaveToDelimitedFile(const std::string& fileName,
         for (const auto& field : fields_) {
             if (IsWrittenField(*field)) columns.push_back(field.get());
         }
+        std::string line;
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (i > 0) text += delimiter;
-            AppendAnsi(text, columns[i]->FieldName());
+            if (i > 0) line += delimiter;
+            AppendAnsi(line, columns[i]->FieldName());
         }
-        text += "\r\n";
+        line += "\r\n";
+        text.Append(line);
 
         First();
         while (!AtEnd()) {
+            line.clear();
             for (std::size_t i = 0; i < columns.size(); ++i) {
-                if (i > 0) text += delimiter;
-                AppendFieldText(text, *columns[i], settings);
+                if (i > 0) line += delimiter;
+                AppendFieldText(line, *columns[i], settings);
             }
-            text += "\r\n";
+            line += "\r\n";
+            text.Append(line);
             Next();
         }
         if (bookmark) ReturnToBookmark(bookmark);
@@ -300,15 +325,17 @@ void TdxCustomMemData::SaveToDelimitedFile(const std::string& fileName,
     }
     ResumeNotifications();
 
-    ReplaceFile(fileName, text);
+    ReplaceFile(fileName, text.Blocks());
 }
 
 void TdxCustomMemData::LoadFromDelimitedFile(const std::string& fileName,
                                              const FormatSettings& settings, int currentYear) {
     // The raw bytes go as soon as they are decoded; only the text is held while loading.
     const std::string text = DecodeFileText(ReadWholeFile(fileName));
-    const std::vector<std::string_view> lines = SplitLines(text);
-    if (lines.empty()) return;
+    // Lines are taken one at a time; a text without any is one without characters.
+    LineReader lines(text);
+    std::string_view line;
+    if (!lines.Next(line)) return;
 
     const std::string delimiter = DelimiterUtf8(delimiter_);
     std::exception_ptr failure;
@@ -319,7 +346,7 @@ void TdxCustomMemData::LoadFromDelimitedFile(const std::string& fileName,
         Open();
 
         std::vector<std::string_view> tokens;
-        SplitTokens(lines.front(), delimiter, tokens);
+        SplitTokens(line, delimiter, tokens);
         std::vector<TField*> columns;
         columns.reserve(tokens.size());
         for (const std::string_view name : tokens) {
@@ -327,9 +354,9 @@ void TdxCustomMemData::LoadFromDelimitedFile(const std::string& fileName,
             columns.push_back(field && IsWrittenField(*field) ? field : nullptr);
         }
 
-        for (std::size_t line = 1; line < lines.size(); ++line) {
+        while (lines.Next(line)) {
             Append();
-            SplitTokens(lines[line], delimiter, tokens);
+            SplitTokens(line, delimiter, tokens);
             for (std::size_t i = 0; i < tokens.size(); ++i) {
                 if (i >= columns.size()) {
                     throw DatasetError("List index out of bounds (" + std::to_string(i) + ")");

@@ -109,19 +109,24 @@ std::string DecodeFileText(std::string_view bytes) {
     return text;
 }
 
+bool LineReader::Next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    const std::size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string_view::npos) {
+        line = text_.substr(pos_);
+        pos_ = text_.size();
+        return true;
+    }
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    return true;
+}
+
 std::vector<std::string_view> SplitLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-    }
+    LineReader reader(text);
+    for (std::string_view line; reader.Next(line);) lines.push_back(line);
     return lines;
 }
 

@@ -27,6 +27,18 @@ std::string DecodeFileText(std::string_view bytes);
 // Lines end at CR, LF or CR LF; a break at the very end starts no further line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// The same lines one at a time, for texts too large to hold a list of their lines.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+    // The next line into line; false when there is none.
+    bool Next(std::string_view& line);
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
 // Tokens between delimiters; a final empty token is not produced, so "" gives none and
 // "a\t" gives one. An empty delimiter never matches: the line is one token.
 std::vector<std::string_view> SplitTokens(std::string_view line, std::string_view delimiter);
