@@ -185,6 +185,18 @@ std::vector<Workload> MakeWorkloads() {
         all.push_back(w);
     }
     {
+        // Few distinct amounts with four decimals: the same remainders come back again and
+        // again, and the target is too large for the reach table to cover.
+        Workload w{"repeats-40", {}, 0, 0};
+        std::vector<Amount> kinds;
+        for (int k = 0; k < 10; ++k) {
+            kinds.push_back(std::uniform_int_distribution<Amount>(10000000, 500000000)(rng));
+        }
+        for (int k = 0; k < 40; ++k) w.pays.push_back(kinds[k % kinds.size()]);
+        w.target = SumOf(w.pays, 7, rng);
+        all.push_back(w);
+    }
+    {
         Workload w{"fine-400", {}, 23753.2570, 10000};
         for (int k = 0; k < 400; ++k) {
             w.pays.push_back(std::uniform_int_distribution<Amount>(14000, 230007840)(rng));

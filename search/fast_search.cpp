@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cstdint>
 #include <limits>
 #include <numeric>
@@ -252,7 +251,6 @@ public:
 private:
     struct Frame {
         Amount r;
-        std::int32_t node;   // the Candidates index the chain ends in
         std::int32_t first;  // first index whose amount fits under r
         std::int32_t next;   // next index to try
         std::uint64_t setsAtEntry;
@@ -301,10 +299,9 @@ private:
         if (suffix_[k] == r) return true;
         if (reach_.Covers(k, ur)) return reach_.Has(k, ur);
         // The complement of a subset is a subset: small gaps to the whole sum are decided too.
-        const Wide gap = suffix_[k] - r;
-        if (reach_.Covers(k, gap / unit_)) {
-            return reach_.Has(k, static_cast<std::uint64_t>(gap / unit_));
-        }
+        Wide gap = suffix_[k] - r;
+        if (unit_ != 1) gap /= unit_;
+        if (reach_.Covers(k, gap)) return reach_.Has(k, static_cast<std::uint64_t>(gap));
         return !IsDead(FirstAtMost(k, r), r);
     }
 
@@ -360,8 +357,8 @@ private:
             if (descended) continue;
             // The zeros and negatives after this chain report nothing; they may overflow.
             if (top.r > hotLimit_) throw MathError();
-            // A dead end that took a few chains to find is worth remembering.
-            if (run_.Sets() == top.setsAtEntry && run_.Nodes() - top.nodesAtEntry >= 8) {
+            // A dead end is worth remembering once it took more than one look.
+            if (run_.Sets() == top.setsAtEntry && run_.Nodes() - top.nodesAtEntry >= 1) {
                 Remember(top.first, top.r);
             }
             frames_.pop_back();
@@ -380,7 +377,7 @@ private:
         run_.CountNode();
         MaybeGrowReach();
         const std::int32_t first = FirstAtMost(node + 1, r);
-        frames_.push_back({r, node, first, first, run_.Sets(), run_.Nodes()});
+        frames_.push_back({r, first, first, run_.Sets(), run_.Nodes()});
     }
 
     // The table pays for itself only on long runs: a small one comes once the walk has
@@ -452,11 +449,10 @@ private:
     void Report(std::int32_t j) {
         Extend(j);
         ResultsArea& results = run_.Results();
-        header_.assign("Найдено решение");
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, chain_.size()).ptr;
-        header_.append(digits, end);
-        results.Add(header_);
+        if (headers_.size() <= chain_.size()) headers_.resize(chain_.size() + 1);
+        std::string& header = headers_[chain_.size()];
+        if (header.empty()) header = SolutionHeader(chain_.size());
+        results.Add(header);
         for (const std::int32_t k : chain_) results.Add(LineOf(k));
         results.Add("");
         Shorten();
@@ -511,7 +507,7 @@ private:
     std::vector<std::int32_t> chain_;
     std::vector<std::string> lines_;
     std::vector<bool> lineReady_;
-    std::string header_;
+    std::vector<std::string> headers_;  // by number of payments
 };
 
 }  // namespace

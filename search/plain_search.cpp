@@ -36,6 +36,7 @@ void SearchSet(std::int32_t start, Amount remainder, SearchRun& run) {
     const auto n = static_cast<std::int32_t>(Candidates.size());
     Selection.push_back(nullptr);
     for (std::int32_t j = start + 1; j < n; ++j) {
+        run.CountStep();
         ttempRec* rec = Candidates[j].get();
         Selection.back() = rec;
         if (rec->pay > remainder) continue;
