@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "Unit1.h"
 #include "amount_edit.h"
 #include "data_source.h"
 #include "date_edit.h"
@@ -111,10 +112,8 @@ void TForm2::buildLayout()
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
-    QFont plain(QStringLiteral("Tahoma"));
-    plain.setPixelSize(px(11));
-    setFont(plain);
-    QFont bold = plain;
+    setFont(WindowFont());
+    QFont bold = font();
     bold.setBold(true);
 
     const auto label = [&](const char* name, const QString& text, int left, int top) {
