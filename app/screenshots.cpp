@@ -14,6 +14,7 @@
 #include "payment_grid.h"
 #include "startup.h"
 #include "Unit1.h"
+#include "Unit2.h"
 
 namespace {
 
@@ -75,6 +76,14 @@ int main(int argc, char* argv[])
     }
     Form1->cxMemo1->setFocus();
     Settle();
+
+    // The record dialog as Edit shows it over the current payment.
+    QTimer::singleShot(0, [&ok, out] {
+        if (Form2->isVisible()) ok &= Save(Form2, out + "/06-record-dialog.png");
+        else ok = false;
+        Form2->done(TForm2::mrCancel);
+    });
+    RunCommand([] { Form1->Button4Click(); });
 
     {
         AboutBox about(Form1);
