@@ -255,6 +255,7 @@ private:
         std::int32_t next;   // next index to try
         std::uint64_t setsAtEntry;
         std::uint64_t nodesAtEntry;
+        bool restKnown;  // whether the candidates from `next` on are known to complete r
     };
 
     // First index in [from, n) whose amount does not exceed r (amounts only fall).
@@ -288,8 +289,10 @@ private:
         reach_.Prefetch(k, unit_ == 1 ? ur : ur / unit_);
     }
 
-    // Whether some positives from index k on sum to exactly r (r > 0).
+    // Whether some positives from index k on sum to exactly r (r > 0). lastExact_ tells
+    // whether the answer was decided or only not ruled out.
     bool Completes(std::int32_t k, Amount r) {
+        lastExact_ = true;
         if (k >= p_ || suffix_[k] < r || r < pay_[p_ - 1]) return false;
         auto ur = static_cast<std::uint64_t>(r);
         if (unit_ != 1) {
@@ -302,6 +305,7 @@ private:
         Wide gap = suffix_[k] - r;
         if (unit_ != 1) gap /= unit_;
         if (reach_.Covers(k, gap)) return reach_.Has(k, static_cast<std::uint64_t>(gap));
+        lastExact_ = false;
         return !IsDead(FirstAtMost(k, r), r);
     }
 
@@ -324,7 +328,7 @@ private:
 
     void Walk(std::int32_t start, Amount r) {
         frames_.clear();
-        Push(start, r);
+        Push(start, r, lastExact_);
         while (!frames_.empty()) {
             Frame& top = frames_.back();
             bool descended = false;
@@ -334,6 +338,15 @@ private:
                 if (suffix_[j] < top.r) {
                     top.next = p_;
                     break;
+                }
+                // A chain entered on hope: once the table reaches its remainder, one look
+                // tells whether any of the candidates left can still complete it.
+                if (!top.restKnown && reach_.Covers(j, RemainderUnits(top.r))) {
+                    top.restKnown = true;
+                    if (!Completes(j, top.r)) {
+                        top.next = p_;
+                        break;
+                    }
                 }
                 // The questions for the next children go to far-apart rows; loading their
                 // words ahead hides most of the wait.
@@ -348,7 +361,7 @@ private:
                 const Amount rest = top.r - amount;
                 if (Completes(j + 1, rest)) {
                     Extend(j);
-                    Push(j, rest);
+                    Push(j, rest, lastExact_);
                     descended = true;
                     break;
                 }
@@ -373,11 +386,17 @@ private:
         if (memoOn_ && !reach_.Covers(first, units)) dead_.Insert(first, r);
     }
 
-    void Push(std::int32_t node, Amount r) {
+    void Push(std::int32_t node, Amount r, bool known) {
         run_.CountNode();
         MaybeGrowReach();
         const std::int32_t first = FirstAtMost(node + 1, r);
-        frames_.push_back({r, first, first, run_.Sets(), run_.Nodes()});
+        frames_.push_back({r, first, first, run_.Sets(), run_.Nodes(), known});
+    }
+
+    // r in table units; r is a multiple of the unit wherever a frame holds it.
+    std::uint64_t RemainderUnits(Amount r) const {
+        const auto ur = static_cast<std::uint64_t>(r);
+        return unit_ == 1 ? ur : ur / unit_;
     }
 
     // The table pays for itself only on long runs: a small one comes once the walk has
@@ -501,6 +520,7 @@ private:
     std::uint64_t nextReachAt_ = tuning.reachAfterNodes;
     DeadMemo dead_;
     bool memoOn_ = true;
+    bool lastExact_ = true;
     std::uint64_t memoLookups_ = 0;
     std::uint64_t memoHits_ = 0;
     std::vector<Frame> frames_;
