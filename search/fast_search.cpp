@@ -35,9 +35,28 @@ void StableSortCandidates() {
 
 namespace {
 
-using Wide = __int128;
+constexpr Amount kAmountMax = std::numeric_limits<Amount>::max();
 
-constexpr Wide kAmountMax = std::numeric_limits<Amount>::max();
+// A sum of magnitudes that may pass what 64 bits hold; past that it only needs to compare
+// as larger than any limit.
+struct Magnitude {
+    std::uint64_t value = 0;
+    bool beyond = false;
+
+    void Add(std::uint64_t more) {
+        if (value > std::numeric_limits<std::uint64_t>::max() - more) beyond = true;
+        value += more;
+    }
+    bool Exceeds(std::uint64_t limit) const { return beyond || value > limit; }
+};
+
+// |a| of a negative amount, for all of them including the most negative.
+std::uint64_t MagnitudeOf(Amount a) { return std::uint64_t{0} - static_cast<std::uint64_t>(a); }
+
+// kAmountMax - r as an unsigned number, for any r.
+std::uint64_t RoomAbove(Amount r) {
+    return static_cast<std::uint64_t>(kAmountMax) - static_cast<std::uint64_t>(r);
+}
 
 FastSearchTuning tuning;
 
@@ -45,18 +64,20 @@ FastSearchTuning tuning;
 // Row k holds bit v when some subset of positions k..p-1 sums to v * unit.
 class ReachTable {
 public:
-    bool Covers(std::int32_t k, Wide units) const {
+    bool Covers(std::int32_t k, std::uint64_t units) const {
         if (k < firstRow_ || static_cast<std::size_t>(k - firstRow_) >= width_.size()) {
             return false;
         }
-        return units < static_cast<Wide>(width_[k - firstRow_]);
+        return units < width_[k - firstRow_];
     }
     // Starts loading the word that Has(k, units) will read.
     void Prefetch(std::int32_t k, std::uint64_t units) const {
         if (k < firstRow_) return;
         const auto row = static_cast<std::size_t>(k - firstRow_);
         if (row >= width_.size() || units >= width_[row]) return;
+#if defined(__GNUC__) || defined(__clang__)
         __builtin_prefetch(&bits_[offset_[row] + units / 64]);
+#endif
     }
     bool Has(std::int32_t k, std::uint64_t units) const {
         const std::size_t row = static_cast<std::size_t>(k - firstRow_);
@@ -185,12 +206,19 @@ public:
             std::partition_point(pay_.begin(), pay_.end(), [](Amount a) { return a >= 0; }) -
             pay_.begin());
 
-        Wide negatives = 0;
-        for (std::int32_t k = f_; k < n_; ++k) negatives -= pay_[k];
-        hotLimit_ = kAmountMax - negatives;
+        Magnitude negatives;
+        for (std::int32_t k = f_; k < n_; ++k) negatives.Add(MagnitudeOf(pay_[k]));
+        // Every remainder is at least zero, so -1 stands for "every chain overflows".
+        hotLimit_ = negatives.Exceeds(static_cast<std::uint64_t>(kAmountMax))
+                        ? -1
+                        : kAmountMax - static_cast<Amount>(negatives.value);
 
+        // Held up to kAmountMax: beyond it a sum still compares right with any remainder.
         suffix_.assign(static_cast<std::size_t>(p_) + 1, 0);
-        for (std::int32_t k = p_; k-- > 0;) suffix_[k] = suffix_[k + 1] + pay_[k];
+        for (std::int32_t k = p_; k-- > 0;) {
+            suffix_[k] = suffix_[k + 1] > kAmountMax - pay_[k] ? kAmountMax
+                                                               : suffix_[k + 1] + pay_[k];
+        }
         unit_ = 0;
         for (std::int32_t k = 0; k < p_; ++k) {
             unit_ = std::gcd(unit_, static_cast<std::uint64_t>(pay_[k]));
@@ -242,9 +270,9 @@ public:
         // the magnitudes from there on does, and the first such start gets furthest.
         const std::int32_t firstNegative = FirstAtMost(f_, target_);
         if (firstNegative < n_) {
-            Wide reach = target_;
-            for (std::int32_t k = firstNegative; k < n_; ++k) reach -= pay_[k];
-            if (reach > kAmountMax) throw MathError();
+            Magnitude reach;
+            for (std::int32_t k = firstNegative; k < n_; ++k) reach.Add(MagnitudeOf(pay_[k]));
+            if (reach.Exceeds(RoomAbove(target_))) throw MathError();
         }
     }
 
@@ -299,12 +327,15 @@ private:
             if (ur % unit_ != 0) return false;
             ur /= unit_;
         }
-        if (suffix_[k] == r) return true;
+        const bool sumKnown = suffix_[k] < kAmountMax;
+        if (sumKnown && suffix_[k] == r) return true;
         if (reach_.Covers(k, ur)) return reach_.Has(k, ur);
         // The complement of a subset is a subset: small gaps to the whole sum are decided too.
-        Wide gap = suffix_[k] - r;
-        if (unit_ != 1) gap /= unit_;
-        if (reach_.Covers(k, gap)) return reach_.Has(k, static_cast<std::uint64_t>(gap));
+        if (sumKnown) {
+            auto gap = static_cast<std::uint64_t>(suffix_[k] - r);
+            if (unit_ != 1) gap /= unit_;
+            if (reach_.Covers(k, gap)) return reach_.Has(k, gap);
+        }
         lastExact_ = false;
         return !IsDead(FirstAtMost(k, r), r);
     }
@@ -420,9 +451,8 @@ private:
         const auto targetUnits = static_cast<std::uint64_t>(std::max<Amount>(target_, 0)) / unit_;
         std::vector<std::uint64_t> reachable(rows);
         for (std::size_t r = 0; r < rows; ++r) {
-            const Wide sum = suffix_[firstRow + r] / unit_;
-            reachable[r] = sum < static_cast<Wide>(targetUnits) ? static_cast<std::uint64_t>(sum)
-                                                                 : targetUnits;
+            const auto sum = static_cast<std::uint64_t>(suffix_[firstRow + r]) / unit_;
+            reachable[r] = std::min(sum, targetUnits);
         }
         // Whole rows for the smallest amounts decide every remainder that reaches them (on
         // lists of many distinct amounts they beat a cap spread over all rows by far); what
@@ -500,7 +530,7 @@ private:
         const std::size_t bytes = reach_.Bytes() + dead_.Bytes() +
                                   frames_.capacity() * sizeof(Frame) +
                                   pay_.capacity() * sizeof(Amount) +
-                                  suffix_.capacity() * sizeof(Wide) +
+                                  suffix_.capacity() * sizeof(Amount) +
                                   lines_.capacity() * sizeof(std::string);
         run_.NoteMemory(bytes);
     }
@@ -511,9 +541,9 @@ private:
     std::int32_t p_ = 0;  // first zero
     std::int32_t f_ = 0;  // first negative
     std::vector<Amount> pay_;
-    std::vector<Wide> suffix_;  // sum of the positives from k on
+    std::vector<Amount> suffix_;  // sum of the positives from k on, at most kAmountMax
     std::uint64_t unit_ = 1;    // every positive amount is a multiple of it
-    Wide hotLimit_ = 0;         // a chain with a larger remainder overflows in the negatives
+    Amount hotLimit_ = 0;  // a chain with a larger remainder overflows in the negatives
     ReachTable reach_;
     bool reachComplete_ = false;
     std::size_t reachWords_ = 0;

@@ -1,6 +1,7 @@
 #include "plain_search.h"
 
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 #include "errors.h"
@@ -26,9 +27,10 @@ void BubbleSortCandidates(SearchRun& run) {
 namespace {
 
 Amount Subtract(Amount remainder, Amount amount) {
-    Amount result;
-    if (__builtin_sub_overflow(remainder, amount, &result)) throw MathError();
-    return result;
+    constexpr Amount kMax = std::numeric_limits<Amount>::max();
+    constexpr Amount kMin = std::numeric_limits<Amount>::min();
+    if (amount < 0 ? remainder > kMax + amount : remainder < kMin + amount) throw MathError();
+    return remainder - amount;
 }
 
 void SearchSet(std::int32_t start, Amount remainder, SearchRun& run) {
