@@ -106,7 +106,8 @@ Measured Measure(const Workload& w, talvesa::SearchEngine engine, double timeLim
     bool finished = false;
     std::thread watchdog([&] {
         std::unique_lock lock(mutex);
-        if (!done.wait_for(lock, std::chrono::duration<double>(timeLimit), [&] { return finished; })) {
+        if (!done.wait_for(lock, std::chrono::duration<double>(timeLimit),
+                           [&] { return finished; })) {
             cancel.store(true);
         }
     });
@@ -221,9 +222,9 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[k], "--plain-seconds") == 0) plainSeconds = std::atof(argv[k + 1]);
         if (std::strcmp(argv[k], "--only") == 0) only = argv[k + 1];
     }
-    std::printf("%-12s %4s %10s %10s %10s %10s %10s %12s %12s %9s %9s %s\n", "workload", "n",
-                "sets", "plain s", "fast s", "fast wall", "speed-up", "nodes/set", "plain n/set",
-                "fast MiB", "RSS MiB", "same");
+    std::printf("%-12s %4s %10s %10s %10s %10s %10s %10s %12s %12s %9s %9s %s\n", "workload", "n",
+                "sets", "plain sets", "plain s", "fast s", "fast wall", "speed-up", "nodes/set",
+                "plain n/set", "fast MiB", "RSS MiB", "same");
     for (const Workload& w : MakeWorkloads()) {
         if (!only.empty() && w.name != only) continue;
         const Measured fast = Measure(w, talvesa::SearchEngine::Fast, 600);
@@ -239,16 +240,17 @@ int main(int argc, char** argv) {
                               plain.error == fast.error)
                                ? "yes"
                                : "NO";
-        std::printf("%-12s %4zu %10llu %10s %10.4f %10.4f %10s %12.1f %12.1f %9.1f %9.1f %s%s%s\n",
-                    w.name.c_str(), w.pays.size(),
-                    static_cast<unsigned long long>(fast.stats.sets), plainText, fast.seconds,
-                    fast.wall, speedText,
-                    static_cast<double>(fast.stats.nodes) /
-                        static_cast<double>(std::max<std::uint64_t>(fast.stats.sets, 1)),
-                    static_cast<double>(plain.stats.nodes) /
-                        static_cast<double>(std::max<std::uint64_t>(plain.stats.sets, 1)),
-                    static_cast<double>(fast.stats.peakBytes) / (1 << 20), PeakRssMiB(), same,
-                    fast.error.empty() ? "" : "  error: ", fast.error.c_str());
+        std::printf(
+            "%-12s %4zu %10llu %10llu %10s %10.4f %10.4f %10s %12.1f %12.1f %9.1f %9.1f %s%s%s\n",
+            w.name.c_str(), w.pays.size(), static_cast<unsigned long long>(fast.stats.sets),
+            static_cast<unsigned long long>(plain.stats.sets), plainText, fast.seconds, fast.wall,
+            speedText,
+            static_cast<double>(fast.stats.nodes) /
+                static_cast<double>(std::max<std::uint64_t>(fast.stats.sets, 1)),
+            static_cast<double>(plain.stats.nodes) /
+                static_cast<double>(std::max<std::uint64_t>(plain.stats.sets, 1)),
+            static_cast<double>(fast.stats.peakBytes) / (1 << 20), PeakRssMiB(), same,
+            fast.error.empty() ? "" : "  error: ", fast.error.c_str());
         std::fflush(stdout);
     }
     return 0;

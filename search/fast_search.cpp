@@ -178,8 +178,8 @@ private:
     }
     void Grow() {
         std::vector<Slot> old = std::move(slots_);
-        const std::size_t first =
-            std::min<std::size_t>(4096, std::bit_ceil(std::max<std::size_t>(tuning.deadMemoMaxEntries, 2)));
+        const std::size_t first = std::min<std::size_t>(
+            4096, std::bit_ceil(std::max<std::size_t>(tuning.deadMemoMaxEntries, 2)));
         slots_.assign(old.empty() ? first : old.size() * 2, Slot{});
         mask_ = slots_.size() - 1;
         count_ = 0;
@@ -216,8 +216,8 @@ public:
         // Held up to kAmountMax: beyond it a sum still compares right with any remainder.
         suffix_.assign(static_cast<std::size_t>(p_) + 1, 0);
         for (std::int32_t k = p_; k-- > 0;) {
-            suffix_[k] = suffix_[k + 1] > kAmountMax - pay_[k] ? kAmountMax
-                                                               : suffix_[k + 1] + pay_[k];
+            suffix_[k] =
+                suffix_[k + 1] > kAmountMax - pay_[k] ? kAmountMax : suffix_[k + 1] + pay_[k];
         }
         unit_ = 0;
         for (std::int32_t k = 0; k < p_; ++k) {
@@ -289,8 +289,7 @@ private:
     // First index in [from, n) whose amount does not exceed r (amounts only fall).
     std::int32_t FirstAtMost(std::int32_t from, Amount r) const {
         return static_cast<std::int32_t>(
-            std::partition_point(pay_.begin() + from, pay_.end(),
-                                 [r](Amount a) { return a > r; }) -
+            std::partition_point(pay_.begin() + from, pay_.end(), [r](Amount a) { return a > r; }) -
             pay_.begin());
     }
 
@@ -527,11 +526,10 @@ private:
     }
 
     void NoteMemory() {
-        const std::size_t bytes = reach_.Bytes() + dead_.Bytes() +
-                                  frames_.capacity() * sizeof(Frame) +
-                                  pay_.capacity() * sizeof(Amount) +
-                                  suffix_.capacity() * sizeof(Amount) +
-                                  lines_.capacity() * sizeof(std::string);
+        const std::size_t bytes =
+            reach_.Bytes() + dead_.Bytes() + frames_.capacity() * sizeof(Frame) +
+            pay_.capacity() * sizeof(Amount) + suffix_.capacity() * sizeof(Amount) +
+            lines_.capacity() * sizeof(std::string);
         run_.NoteMemory(bytes);
     }
 
@@ -542,8 +540,8 @@ private:
     std::int32_t f_ = 0;  // first negative
     std::vector<Amount> pay_;
     std::vector<Amount> suffix_;  // sum of the positives from k on, at most kAmountMax
-    std::uint64_t unit_ = 1;    // every positive amount is a multiple of it
-    Amount hotLimit_ = 0;  // a chain with a larger remainder overflows in the negatives
+    std::uint64_t unit_ = 1;      // every positive amount is a multiple of it
+    Amount hotLimit_ = 0;         // a chain with a larger remainder overflows in the negatives
     ReachTable reach_;
     bool reachComplete_ = false;
     std::size_t reachWords_ = 0;

@@ -82,8 +82,8 @@ void BeginFind(TdxCustomMemData& table, ResultsArea& results) {
     release.Dismiss();
 }
 
-bool FinishFind(std::optional<double> target, ResultsArea& results,
-                const FormatSettings& settings, const FindOptions& options) {
+bool FinishFind(std::optional<double> target, ResultsArea& results, const FormatSettings& settings,
+                const FindOptions& options) {
     WorkArraysRelease release;
     SearchRun run(results, settings, options);
     try {

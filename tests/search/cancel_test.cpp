@@ -24,7 +24,8 @@ void ExpectBlocksThenClosingLine(const std::vector<std::string>& lines) {
     EXPECT_EQ(lines.back(), "Поиск прерван");
     for (std::size_t k = 0; k + 1 < lines.size();) {
         ASSERT_TRUE(lines[k].starts_with("Найдено решение")) << k;
-        const std::size_t count = std::stoul(lines[k].substr(std::string("Найдено решение").size()));
+        const std::size_t count =
+            std::stoul(lines[k].substr(std::string("Найдено решение").size()));
         k += count + 1;
         ASSERT_LT(k, lines.size());
         EXPECT_EQ(lines[k], "");
@@ -76,7 +77,8 @@ TEST_P(Cancel, FromAnotherThread) {
     options.cancel = &cancel;
     options.setsFound = &found;
     bool finished = true;
-    std::thread worker([&] { finished = FinishFind(40000.0, area, FormatSettings::russian(), options); });
+    std::thread worker(
+        [&] { finished = FinishFind(40000.0, area, FormatSettings::russian(), options); });
     while (found.load() < 10) std::this_thread::yield();
     cancel.store(true);
     worker.join();

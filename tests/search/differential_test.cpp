@@ -55,21 +55,43 @@ public:
         for (int k = 0; k < n; ++k) {
             Amount pay = 0;
             switch (Pick(0, 5)) {
-                case 0: pay = kMax - Pick(0, 5) * 10000; break;
-                case 1: pay = kMin + Pick(0, 5) * 10000; break;
-                case 2: pay = -(kMax / Pick(2, 6)); break;
-                case 3: pay = kMax / Pick(2, 6); break;
-                case 4: pay = 0; break;
-                default: pay = Pick(-5, 5) * 10000; break;
+                case 0:
+                    pay = kMax - Pick(0, 5) * 10000;
+                    break;
+                case 1:
+                    pay = kMin + Pick(0, 5) * 10000;
+                    break;
+                case 2:
+                    pay = -(kMax / Pick(2, 6));
+                    break;
+                case 3:
+                    pay = kMax / Pick(2, 6);
+                    break;
+                case 4:
+                    pay = 0;
+                    break;
+                default:
+                    pay = Pick(-5, 5) * 10000;
+                    break;
             }
             c.payments.push_back({"x" + std::to_string(k), pay, 0.0});
         }
         switch (Pick(0, 4)) {
-            case 0: c.target = 9.0e14; break;
-            case 1: c.target = -9.0e14; break;
-            case 2: c.target = 0.0; break;
-            case 3: c.target = 1.0e16; break;  // beyond the Amount range
-            default: c.target = ChooseTarget(c.payments); break;
+            case 0:
+                c.target = 9.0e14;
+                break;
+            case 1:
+                c.target = -9.0e14;
+                break;
+            case 2:
+                c.target = 0.0;
+                break;
+            case 3:
+                c.target = 1.0e16;
+                break;  // beyond the Amount range
+            default:
+                c.target = ChooseTarget(c.payments);
+                break;
         }
         return c;
     }
@@ -80,7 +102,8 @@ public:
         Case c = Ordinary();
         std::erase_if(c.payments, [](const Payment& p) { return p.pay < 0; });
         const double target = c.target.value_or(0.0);
-        const Amount limit = static_cast<Amount>(std::max(0.0, target) * 10000 * Pick(0, 100) / 100);
+        const Amount limit =
+            static_cast<Amount>(std::max(0.0, target) * 10000 * Pick(0, 100) / 100);
         const Amount first = kMax / Pick(2, 5);
         c.payments.push_back({"n1", -first, 0.0});
         c.payments.push_back({"n2", -(kMax - first - limit), 0.0});
@@ -163,8 +186,9 @@ protected:
 TEST_P(FastSearchWithEagerHelpers, AgreesWithPlain) {
     CaseMaker maker(GetParam().reachBudgetBytes * 7 + GetParam().deadMemoMaxEntries);
     for (int k = 0; k < 1500; ++k) {
-        const Case c = k % 4 == 3 ? maker.Extreme() : k % 4 == 2 ? maker.Threshold()
-                                                                : maker.Ordinary();
+        const Case c = k % 4 == 3   ? maker.Extreme()
+                       : k % 4 == 2 ? maker.Threshold()
+                                    : maker.Ordinary();
         ExpectSameReport(c, "case " + std::to_string(k));
         if (HasFailure()) return;
     }
@@ -180,9 +204,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Overflow after some sets were written: the lines before the error must match too.
 TEST(FastSearchAgreesWithPlain, WhenTheErrorFollowsReportedSets) {
-    const std::vector<Payment> payments = {
-        {"a", 6000000}, {"b", 4000000}, {"c", 3000000}, {"d", 7000000},
-        {"e", kMin + 5}, {"f", -(kMax / 2)}, {"g", 0}};
+    const std::vector<Payment> payments = {{"a", 6000000}, {"b", 4000000},  {"c", 3000000},
+                                           {"d", 7000000}, {"e", kMin + 5}, {"f", -(kMax / 2)},
+                                           {"g", 0}};
     for (const double target : {1000.0, 1300.0, 0.0, 600.0}) {
         ExpectSameReport({payments, target}, "target " + std::to_string(target));
     }

@@ -75,21 +75,31 @@ struct SetsCase {
 TEST_P(FindThroughTable, ReportsEverySetInChainOrder) {
     const std::vector<SetsCase> cases = {
         {"zero joins the payment equal to the target",
-         {{"A", 600}, {"B", 400}, {"C", 1000}, {"D", 0}}, 1000, {"C+D", "A+B"}},
+         {{"A", 600}, {"B", 400}, {"C", 1000}, {"D", 0}},
+         1000,
+         {"C+D", "A+B"}},
         {"a payment alone is never a set", {{"A", 600}, {"B", 400}, {"C", 1000}}, 1000, {"A+B"}},
-        {"equal amounts in table order", {{"A", 500}, {"B", 500}, {"C", 500}}, 1000,
+        {"equal amounts in table order",
+         {{"A", 500}, {"B", 500}, {"C", 500}},
+         1000,
          {"A+B", "A+C", "B+C"}},
-        {"zeros meet a zero target in pairs only", {{"Z1", 0}, {"Z2", 0}, {"Z3", 0}}, 0,
+        {"zeros meet a zero target in pairs only",
+         {{"Z1", 0}, {"Z2", 0}, {"Z3", 0}},
+         0,
          {"Z1+Z2", "Z1+Z3", "Z2+Z3"}},
         {"a negative amount never completes a set", {{"P", 1500}, {"N", -500}}, 1000, {}},
         {"a negative target yields nothing", {{"A", -500}, {"B", -500}, {"C", 0}}, -1000, {}},
         {"sums are exact", {{"A", 0.1}, {"B", 0.2}}, 0.3, {"B+A"}},
-        {"a met chain is not lengthened by a zero", {{"A", 700}, {"B", 300}, {"Z", 0}}, 1000,
+        {"a met chain is not lengthened by a zero",
+         {{"A", 700}, {"B", 300}, {"Z", 0}},
+         1000,
          {"A+B"}},
         {"one payment", {{"A", 1000}}, 1000, {}},
         {"no target", {{"A", 600}, {"B", 400}}, std::nullopt, {}},
         {"sorted largest first, ties in table order",
-         {{"S", 100}, {"M", 300}, {"L", 600}, {"M2", 300}}, 1000, {"L+M+S", "L+M2+S"}},
+         {{"S", 100}, {"M", 300}, {"L", 600}, {"M2", 300}},
+         1000,
+         {"L+M+S", "L+M2+S"}},
     };
     for (const SetsCase& c : cases) {
         table = MakePaymentTable();
@@ -106,7 +116,7 @@ TEST_P(FindThroughTable, WritesBlocksAfterEmptyingTheArea) {
     Find(1000);
     EXPECT_EQ(area.clears, 1);
     const std::vector<std::string> expected = {
-        "Найдено решение2", "C 07.03.2010 1000", "D 07.03.2010 0", "",
+        "Найдено решение2", "C 07.03.2010 1000", "D 07.03.2010 0",   "",
         "Найдено решение2", "A 07.03.2010 600",  "B 07.03.2010 400", ""};
     EXPECT_EQ(area.lines, expected);
 }
@@ -125,9 +135,8 @@ TEST_P(FindThroughTable, TargetBeyondTheAmountRangeFailsBeforeAnySet) {
 }
 
 TEST_P(FindThroughTable, EmptyTableRaisesNothing) {
-    for (const std::optional<double> target : {std::optional<double>(1e16),
-                                               std::optional<double>(-1e16),
-                                               std::optional<double>()}) {
+    for (const std::optional<double> target :
+         {std::optional<double>(1e16), std::optional<double>(-1e16), std::optional<double>()}) {
         EXPECT_NO_THROW(Find(target));
         EXPECT_TRUE(area.lines.empty());
         ExpectLeftOnLastRecordWithEmptyArrays();
