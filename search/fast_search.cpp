@@ -223,6 +223,7 @@ public:
         for (std::int32_t k = 0; k < p_; ++k) {
             unit_ = std::gcd(unit_, static_cast<std::uint64_t>(pay_[k]));
         }
+        if (unit_ == 0) unit_ = 1;  // no positive amounts
         lines_.resize(static_cast<std::size_t>(n_));
         lineReady_.assign(static_cast<std::size_t>(n_), false);
         NoteMemory();
