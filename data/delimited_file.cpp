@@ -181,6 +181,34 @@ fs::path SiblingName(const fs::path& target, int attempt) {
     return name;
 }
 
+bool WriteBlocks(int fd, const std::vector<std::string>& blocks) {
+    const FileWriteFunction write = CurrentFileWriteFunction();
+    for (const std::string& data : blocks) {
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const long wrote = write(fd, data.data() + done, data.size() - done);
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote <= 0) return false;
+            done += static_cast<std::size_t>(wrote);
+        }
+    }
+    return true;
+}
+
+// Straight into the file, for what cannot be replaced by another file: devices and pipes,
+// and a writable file in a folder where no new file may be made. A failure part way
+// leaves the bytes written so far.
+void WriteInPlace(const std::string& fileName, const fs::path& target,
+                  const std::vector<std::string>& blocks) {
+    const int fd = ::open(target.string().c_str(), O_WRONLY | O_CREAT | O_TRUNC | kBinary, 0666);
+    if (fd < 0) FailCreate(fileName, SystemErrorText(errno));
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const bool written = WriteBlocks(fd, blocks) && (!regular || SyncFile(fd) == 0);
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) FailWrite();
+}
+
 // The file is replaced only once its new text is wholly on disk, so a save that fails
 // (disk full, write error) leaves the file it would have replaced as it was.
 void ReplaceFile(const std::string& fileName, const std::vector<std::string>& blocks) {
@@ -197,6 +225,7 @@ void ReplaceFile(const std::string& fileName, const std::vector<std::string>& bl
     struct stat info {};
     if (::stat(target.string().c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode)) FailCreate(fileName, SystemErrorText(EISDIR));
+        if (!S_ISREG(info.st_mode)) return WriteInPlace(fileName, target, blocks);
 #ifndef _WIN32
         // Replacing by rename needs no write access to the file itself; asking keeps a
         // read-only file protected as writing into it would.
@@ -213,9 +242,13 @@ void ReplaceFile(const std::string& fileName, const std::vector<std::string>& bl
     for (int attempt = 0; fd < 0; ++attempt) {
         temp = SiblingName(target, attempt);
         fd = ::open(temp.string().c_str(), O_WRONLY | O_CREAT | O_EXCL | kBinary, mode);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100)) {
-            FailCreate(fileName, SystemErrorText(errno));
+        if (fd >= 0) break;
+        const int error = errno;
+        if (error == EEXIST && attempt < 100) continue;
+        if (existing && (error == EACCES || error == EPERM)) {
+            return WriteInPlace(fileName, target, blocks);
         }
+        FailCreate(fileName, SystemErrorText(error));
     }
 
     auto discard = [&] {
@@ -237,20 +270,7 @@ void ReplaceFile(const std::string& fileName, const std::vector<std::string>& bl
     (void)existing;
 #endif
 
-    const FileWriteFunction write = CurrentFileWriteFunction();
-    for (const std::string& data : blocks) {
-        std::size_t done = 0;
-        while (done < data.size()) {
-            const long wrote = write(fd, data.data() + done, data.size() - done);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote <= 0) {
-                discard();
-                FailWrite();
-            }
-            done += static_cast<std::size_t>(wrote);
-        }
-    }
-    if (SyncFile(fd) != 0) {
+    if (!WriteBlocks(fd, blocks) || SyncFile(fd) != 0) {
         discard();
         FailWrite();
     }

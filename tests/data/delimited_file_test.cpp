@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <typeinfo>
 #include <vector>
 
@@ -241,6 +242,35 @@ TEST_F(DelimitedFileTest, aReadOnlyFileIsNotReplaced) {
         EXPECT_STREQ(e.what(), ("Cannot create file \"" + path + "\". Permission denied").c_str());
     }
     EXPECT_EQ(ReadBytes(path), "old");
+}
+
+TEST_F(DelimitedFileTest, aPipeIsWrittenIntoAndStaysAPipe) {
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadBytes(path); });
+    Fill(*table, {{"a", {}, 1.0}});
+    table->SaveToDelimitedFile(path, settings);
+    reader.join();
+    EXPECT_EQ(received, kHeader + "a\t\t1,00\r\n");
+    struct stat info {};
+    ASSERT_EQ(::lstat(path.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"payments.txt"});
+}
+
+TEST_F(DelimitedFileTest, aWritableFileInAFolderClosedToNewFilesIsStillSaved) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root may make files in any folder";
+    WriteBytes(path, "old");
+    ::chmod(folder.path().c_str(), 0555);
+    std::string message;
+    try {
+        table->SaveToDelimitedFile(path, settings);
+    } catch (const FileError& e) {
+        message = e.what();
+    }
+    ::chmod(folder.path().c_str(), 0755);
+    EXPECT_EQ(message, "");
+    EXPECT_EQ(ReadBytes(path), kHeader);
 }
 
 // Writes stopping short must leave the replaced file as it was and no stray file beside it.
