@@ -9,10 +9,12 @@
 #include <QTimer>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "find_command.h"
 #include "search_progress.h"
@@ -21,6 +23,10 @@ namespace {
 
 constexpr int kFlushIntervalMs = 50;
 constexpr int kProgressDelayMs = 500;
+// Text goes to the results area in pieces of about this size, and one flush stops after
+// about this long, so that the window answers the user while a dense report streams in.
+constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
+constexpr qint64 kFlushBudgetMs = 30;
 // Beyond this much unshown text the search waits for the window to catch up, so that a
 // report faster than the results area can take it does not pile up in memory.
 constexpr std::size_t kMaxPendingBytes = std::size_t{4} << 20;
@@ -37,44 +43,60 @@ public:
     void Clear() override
     {
         std::lock_guard lock(mutex_);
-        pending_.clear();
+        pieces_.clear();
+        pendingBytes_ = 0;
         clear_ = true;
     }
 
     void Add(std::string_view line) override
     {
         std::unique_lock lock(mutex_);
-        if (pending_.size() >= kMaxPendingBytes) {
-            if (!flushAsked_) {
-                flushAsked_ = true;
-                QMetaObject::invokeMethod(&uiContext_, [this] { Flush(); }, Qt::QueuedConnection);
-            }
+        if (pendingBytes_ >= kMaxPendingBytes) {
+            askFlush();
             room_.wait(lock, [this] {
-                return pending_.size() < kMaxPendingBytes ||
-                       cancel_.load(std::memory_order_relaxed);
+                return pendingBytes_ < kMaxPendingBytes || cancel_.load(std::memory_order_relaxed);
             });
         }
-        pending_.append(line);
-        pending_.push_back('\n');
+        if (pieces_.empty() || pieces_.back().size() >= kPieceBytes) pieces_.emplace_back();
+        pieces_.back().append(line);
+        pieces_.back().push_back('\n');
+        pendingBytes_ += line.size() + 1;
     }
 
-    // Window thread only.
-    void Flush()
+    // Window thread only. Appends what is pending, for about kFlushBudgetMs unless told to
+    // take everything; what is left is flushed again as soon as the window has answered
+    // its other events.
+    void Flush(bool everything = false)
     {
-        std::string text;
-        bool clear = false;
-        {
-            std::lock_guard lock(mutex_);
-            text.swap(pending_);
-            clear = clear_;
-            clear_ = false;
-            flushAsked_ = false;
+        QElapsedTimer spent;
+        spent.start();
+        for (;;) {
+            std::string piece;
+            bool clear = false;
+            bool more = false;
+            {
+                std::lock_guard lock(mutex_);
+                clear = std::exchange(clear_, false);
+                if (!pieces_.empty()) {
+                    piece = std::move(pieces_.front());
+                    pieces_.pop_front();
+                    pendingBytes_ -= piece.size();
+                }
+                more = !pieces_.empty();
+                if (!more) flushAsked_ = false;
+            }
+            room_.notify_all();
+            if (clear) edit_.clear();
+            if (!piece.empty()) {
+                piece.pop_back();  // each paragraph appended ends its line itself
+                edit_.appendPlainText(QString::fromStdString(piece));
+            }
+            if (!more) return;
+            if (!everything && spent.elapsed() >= kFlushBudgetMs) {
+                QTimer::singleShot(0, &uiContext_, [this] { Flush(); });
+                return;
+            }
         }
-        room_.notify_all();
-        if (clear) edit_.clear();
-        if (text.empty()) return;
-        text.pop_back();  // each paragraph appended ends its line itself
-        edit_.appendPlainText(QString::fromStdString(text));
     }
 
     // Lets a worker waiting for room see the cancel flag.
@@ -85,12 +107,21 @@ public:
     }
 
 private:
+    // Under the lock, worker thread.
+    void askFlush()
+    {
+        if (flushAsked_) return;
+        flushAsked_ = true;
+        QMetaObject::invokeMethod(&uiContext_, [this] { Flush(); }, Qt::QueuedConnection);
+    }
+
     QPlainTextEdit& edit_;
     QObject& uiContext_;
     const std::atomic<bool>& cancel_;
     std::mutex mutex_;
     std::condition_variable room_;
-    std::string pending_;
+    std::deque<std::string> pieces_;
+    std::size_t pendingBytes_ = 0;
     bool clear_ = false;
     bool flushAsked_ = false;
 };
@@ -203,7 +234,7 @@ void RunFind(QWidget* owner, talvesa::TdxCustomMemData& table, std::optional<dou
 
     guard.join();
     flushTimer.stop();
-    area.Flush();
+    area.Flush(true);
     if (quitting) QCoreApplication::quit();
     if (error) std::rethrow_exception(error);
 }
