@@ -50,7 +50,7 @@ void PaymentFilterProxy::setColumnFilter(int column, std::optional<QString> text
         filters_[column] = *text;
     else
         filters_.erase(column);
-    invalidateRowsFilter();
+    invalidateFilter();
 }
 
 std::optional<QString> PaymentFilterProxy::columnFilter(int column) const
@@ -340,6 +340,10 @@ PaymentGrid::PaymentGrid(PaymentGridModel& model, QWidget* parent)
     followingTable_ = true;
     setModel(proxy_);
     followingTable_ = false;
+    // The view would store the row on every change of the current row, also when the table
+    // itself moves to a new record; the grid stores only when the user leaves a row.
+    disconnect(selectionModel(), SIGNAL(currentRowChanged(QModelIndex,QModelIndex)), proxy_,
+               SLOT(submit()));
 
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -357,6 +361,15 @@ PaymentGrid::PaymentGrid(PaymentGridModel& model, QWidget* parent)
     header_->setStretchLastSection(false);
     header_->setMinimumSectionSize(20);
 
+    const auto busy = [this] { proxyBusy_ = true; };
+    const auto done = [this] {
+        proxyBusy_ = false;
+        if (deferredMove_.isValid()) QTimer::singleShot(0, this, &PaymentGrid::applyDeferredMove);
+    };
+    connect(proxy_, &QAbstractItemModel::rowsAboutToBeRemoved, this, busy);
+    connect(proxy_, &QAbstractItemModel::rowsRemoved, this, done);
+    connect(proxy_, &QAbstractItemModel::layoutAboutToBeChanged, this, busy);
+    connect(proxy_, &QAbstractItemModel::layoutChanged, this, done);
     connect(header_, &QHeaderView::sectionResized, this, &PaymentGrid::sectionResizedByUser);
     connect(header_, &FilterHeader::filterButtonClicked, this, &PaymentGrid::showFilterMenu);
     connect(&model_, &PaymentGridModel::currentRecordChanged, this, &PaymentGrid::followTable);
@@ -518,7 +531,20 @@ void PaymentGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
     const QPersistentModelIndex target(current.isValid() ? proxy_->mapToSource(current)
                                                          : QModelIndex());
     QTableView::currentChanged(current, previous);
-    if (rowChanged && target.isValid()) model_.moveToRow(target.row());
+    if (!rowChanged || !target.isValid()) return;
+    if (proxyBusy_) {
+        deferredMove_ = target;
+        return;
+    }
+    model_.moveToRow(target.row());
+}
+
+void PaymentGrid::applyDeferredMove()
+{
+    const QPersistentModelIndex target = deferredMove_;
+    deferredMove_ = QPersistentModelIndex();
+    if (!target.isValid() || proxy_->mapToSource(currentIndex()).row() != target.row()) return;
+    model_.moveToRow(target.row());
 }
 
 void PaymentGrid::followTable(int sourceRow)
@@ -557,7 +583,7 @@ void PaymentGrid::fitColumns()
     for (int c = 0; c < 3; ++c) {
         if (header_->isSectionHidden(c)) continue;
         const int width = c == lastVisible ? available - used
-                                           : static_cast<int>(available * weights_[c] / total);
+                                           : qRound(available * weights_[c] / total);
         if (c != lastVisible) used += width;
         header_->resizeSection(c, std::max(width, 1));
     }

@@ -121,6 +121,7 @@ private:
     void showFilterMenu(int column, QPoint globalPos);
     void writePending();
     void deleteCurrent();
+    void applyDeferredMove();
 
     PaymentGridModel& model_;
     PaymentFilterProxy* proxy_ = nullptr;
@@ -129,4 +130,8 @@ private:
     std::array<double, 3> weights_{167, 104, 104};
     bool fitting_ = false;
     bool followingTable_ = false;
+    // While the proxy removes or reorders rows it may move the current row itself; the table
+    // follows once the proxy is done, not from inside its change.
+    bool proxyBusy_ = false;
+    QPersistentModelIndex deferredMove_;
 };

@@ -84,6 +84,11 @@ bool PaymentGridModel::hasUnstoredChanges() const
 
 const talvesa::PaymentRecord* PaymentGridModel::recordOfRow(int row) const
 {
+    if (insertingAt_ >= 0 && row >= insertingAt_) ++row;
+    if (removingAt_ >= 0 && row >= removingAt_) {
+        if (row == removingAt_) return nullptr;
+        --row;
+    }
     if (row < 0 || row >= tableRows()) return nullptr;
     const talvesa::TdxCustomMemData& data = table();
     const int pending = pendingRow();
@@ -211,6 +216,7 @@ void PaymentGridModel::reset()
     rows_ = tableRows();
     pendingRow_ = pendingRow();
     currentRow_ = currentRow();
+    bufferRow_ = bufferRow();
     endResetModel();
 }
 
@@ -219,7 +225,9 @@ void PaymentGridModel::sync()
     const int rows = tableRows();
     const int pending = pendingRow();
     if (rows == rows_ + 1 && pending >= 0 && pendingRow_ < 0) {
+        insertingAt_ = pending;
         beginInsertRows({}, pending, pending);
+        insertingAt_ = -1;
         rows_ = rows;
         pendingRow_ = pending;
         endInsertRows();
@@ -228,7 +236,9 @@ void PaymentGridModel::sync()
         if (removed < 0 || removed >= rows_) {
             reset();
         } else {
+            removingAt_ = removed;
             beginRemoveRows({}, removed, removed);
+            removingAt_ = -1;
             rows_ = rows;
             pendingRow_ = -1;
             endRemoveRows();
@@ -237,8 +247,25 @@ void PaymentGridModel::sync()
         reset();
     }
     pendingRow_ = pending;
-    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, ColumnCount - 1));
+    // Only the rows that showed or now show the edit buffer can read differently.
+    const int buffer = bufferRow();
+    if (bufferRow_ != buffer) rowChanged(bufferRow_);
+    rowChanged(buffer);
+    bufferRow_ = buffer;
     announceCurrent();
+}
+
+int PaymentGridModel::bufferRow() const
+{
+    if (tableGone_) return -1;
+    if (table().State() == DataSetState::Insert) return pendingRow();
+    if (table().State() == DataSetState::Edit) return table().CurrentIndex();
+    return -1;
+}
+
+void PaymentGridModel::rowChanged(int row)
+{
+    if (row >= 0 && row < rows_) emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
 void PaymentGridModel::announceCurrent()
@@ -247,11 +274,7 @@ void PaymentGridModel::announceCurrent()
     emit currentRecordChanged(currentRow_);
 }
 
-void PaymentGridModel::FieldAssigned(const talvesa::TField& /*field*/)
-{
-    const int row = currentRow();
-    if (row >= 0 && row < rows_) emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
-}
+void PaymentGridModel::FieldAssigned(const talvesa::TField& /*field*/) { rowChanged(currentRow()); }
 
 void PaymentGridModel::EditBegun()
 {

@@ -93,6 +93,14 @@ private:
     bool tableGone_ = false;
     // What the views were last told; needed to name the rows that went away.
     int rows_ = 0;
+    // Between the begin and end of an insertion or removal the views must still see the
+    // rows as they were; the table has already changed.
+    int insertingAt_ = -1;
+    int removingAt_ = -1;
     int pendingRow_ = -1;
     int currentRow_ = -1;
+    // The row that shows the edit buffer (edit or insert state), -1 when none.
+    int bufferRow_ = -1;
+    int bufferRow() const;
+    void rowChanged(int row);
 };

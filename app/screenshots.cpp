@@ -12,6 +12,7 @@
 #include "date_edit.h"
 #include "file_dialog.h"
 #include "payment_grid.h"
+#include "search_progress.h"
 #include "startup.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -84,6 +85,13 @@ int main(int argc, char* argv[])
         Form2->done(TForm2::mrCancel);
     });
     RunCommand([] { Form1->Button4Click(); });
+
+    {
+        SearchProgress progress(Form1);
+        progress.setProgress(48620, 83000);
+        progress.show();
+        ok &= Save(&progress, out + "/07-search-progress.png");
+    }
 
     {
         AboutBox about(Form1);

@@ -2,8 +2,9 @@
 
 #include <QGridLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QPushButton>
+
+#include "regional_settings.h"
 
 SearchProgress::SearchProgress(QWidget* parent) : QDialog(parent)
 {
@@ -37,7 +38,11 @@ SearchProgress::SearchProgress(QWidget* parent) : QDialog(parent)
 
 void SearchProgress::setProgress(std::uint64_t setsFound, qint64 elapsedMs)
 {
-    sets_->setText(QLocale::system().toString(static_cast<qulonglong>(setsFound)));
+    // Grouped the way the program shows amounts.
+    const QString separator = QString::fromStdString(CurrentFormatSettings().thousandSeparator);
+    QString digits = QString::number(static_cast<qulonglong>(setsFound));
+    for (qsizetype at = digits.size() - 3; at > 0; at -= 3) digits.insert(at, separator);
+    sets_->setText(digits);
     const qint64 seconds = elapsedMs / 1000;
     time_->setText(QStringLiteral("%1:%2:%3")
                        .arg(seconds / 3600)

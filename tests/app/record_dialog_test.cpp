@@ -414,6 +414,15 @@ private slots:
         QCOMPARE(Table().RecordTotal(), 1);
     }
 
+    void shouldNeverFirstAppearLeftOfOrAboveDesktop()
+    {
+        const QRect desktop = Form1->screen()->virtualGeometry();
+        Form1->move(desktop.left() - 600, desktop.top() - 400);
+        QVERIFY(WhileDialogOpen(Add, [&] {
+            QCOMPARE(Form2->frameGeometry().topLeft(), desktop.topLeft());
+        }));
+    }
+
     void shouldFollowCurrentRecordWhileHidden()
     {
         AddPayment("A", 100);
