@@ -245,7 +245,9 @@ void PaymentDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
 void PaymentDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                    const QModelIndex& index) const
 {
-    if (!IsDirty(editor)) return;
+    // Text that does not read never gets here from our own paths (see commitEditor); from
+    // anywhere else it is left for the editor to refuse.
+    if (!IsDirty(editor) || !editorReads(editor)) return;
     QVariant value;
     if (auto* date = qobject_cast<DateEdit*>(editor)) {
         date->commit();
@@ -274,9 +276,20 @@ bool PaymentDelegate::editorReads(QWidget* editor)
     return true;
 }
 
+void PaymentDelegate::commitEditor(QWidget* editor)
+{
+    // The editor refuses unreadable text here, before the view's own commit runs: an error
+    // must not pass through the view.
+    if (auto* date = qobject_cast<DateEdit*>(editor))
+        date->commit();
+    else if (auto* amount = qobject_cast<AmountEdit*>(editor))
+        amount->commit();
+    emit commitData(editor);
+}
+
 void PaymentDelegate::commitAndClose(QWidget* editor)
 {
-    emit commitData(editor);
+    commitEditor(editor);
     emit closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
@@ -284,7 +297,7 @@ void PaymentDelegate::focusLeft(QWidget* editor)
 {
     if (editor != openEditor_) return;
     try {
-        emit commitData(editor);
+        commitEditor(editor);
     } catch (...) {
         QTimer::singleShot(0, editor, [editor] { editor->setFocus(Qt::OtherFocusReason); });
         throw;
@@ -562,7 +575,7 @@ void PaymentGrid::followTable(int sourceRow)
 void PaymentGrid::writePending()
 {
     QWidget* editor = delegate_->openEditor();
-    if (editor && IsDirty(editor)) commitData(editor);
+    if (editor && IsDirty(editor)) delegate_->commitEditor(editor);
 }
 
 void PaymentGrid::fitColumns()

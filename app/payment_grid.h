@@ -76,6 +76,8 @@ public:
     // Writes the editor's value (if the user changed it) and closes it; throws like the
     // editor when its text does not read, leaving it open.
     void commitAndClose(QWidget* editor);
+    // Writes the editor's value into the row, the editor staying open; throws like commitAndClose.
+    void commitEditor(QWidget* editor);
 
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;

@@ -357,6 +357,59 @@ private slots:
         QCOMPARE(grid()->currentIndex().row(), 2);
     }
 
+    void shouldRefuseUnreadableCellTextAndKeepTheEditorOpen()
+    {
+        Fill({{"A", "01.01.2024", 1}, {"B", "02.01.2024", 2}});
+        grid()->setCurrentIndex(grid()->model()->index(0, 2));
+        QTest::keyClick(grid(), Qt::Key_X);
+        auto* editor = openEditor<AmountEdit>();
+        QVERIFY(editor);
+        editor->setText("12x");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(ShownErrors(),
+                 QStringLiteral("Invalid input value. Use escape key to abandon changes."));
+        QCOMPARE(grid()->delegate().openEditor(), static_cast<QWidget*>(editor));
+        // Leaving the row is refused while the cell does not read.
+        grid()->setCurrentIndex(grid()->model()->index(1, 2));
+        QTRY_COMPARE(grid()->currentIndex().row(), 0);
+        QCOMPARE(Form1->dxMemData1->CurrentIndex(), 0);
+        QCOMPARE(Form1->dxMemData1->RecordAt(0).pay, 1.0);
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QVERIFY(!grid()->delegate().openEditor());
+        QTest::keyClick(grid(), Qt::Key_Escape);
+        QCOMPARE(Form1->dxMemData1->State(), DataSetState::Browse);
+        QCOMPARE(Form1->dxMemData1->RecordAt(0).pay, 1.0);
+    }
+
+    void shouldWriteAnOpenCellIntoTheTableWhenFindSettlesIt()
+    {
+        Fill({{"A", "01.01.2024", 100}, {"B", "02.01.2024", 200}});
+        grid()->setCurrentIndex(grid()->model()->index(0, 2));
+        QTest::keyClick(grid(), Qt::Key_9);
+        auto* editor = openEditor<AmountEdit>();
+        QVERIFY(editor);
+        editor->setText("9800");
+        QTest::mouseClick(Form1->ToolButton1, Qt::LeftButton);
+        QCOMPARE(ShownErrors(), QString());
+        QCOMPARE(Form1->dxMemData1->RecordAt(0).pay, 9800.0);
+        QVERIFY2(Form1->cxMemo1->toPlainText().contains("A"), qPrintable(Form1->cxMemo1->toPlainText()));
+    }
+
+    void shouldCloseTheLeftPanelWhenTheSplitterIsDraggedNearTheEdge()
+    {
+        QSplitter* splitter = Form1->Splitter1;
+        QWidget* handle = splitter->handle(1);
+        const QPoint grip(handle->width() / 2, handle->height() / 2);
+        QTest::mousePress(handle, Qt::LeftButton, {}, grip);
+        QMouseEvent move(QEvent::MouseMove, QPointF(grip - QPoint(handle->x() - 20, 0)),
+                         handle->mapToGlobal(QPointF(grip - QPoint(handle->x() - 20, 0))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(handle, &move);
+        QTest::mouseRelease(handle, Qt::LeftButton, {}, grip - QPoint(handle->x() - 20, 0));
+        QCOMPARE(splitter->sizes().value(0), 0);
+        QVERIFY(splitter->sizes().value(1) >= 30);
+    }
+
     void shouldDeleteOnlyTheInsertedRowWithTheDeleteCommand()
     {
         Fill({{"A", "01.01.2024", 1}, {"B", "02.01.2024", 2}});
