@@ -492,6 +492,30 @@ private slots:
         QCOMPARE(GridNames().size(), 3);
     }
 
+    void shouldFilterFromTheHeadersDropDown()
+    {
+        Fill({{"A", "01.01.2024", 100}, {"B", "02.01.2024", 200}, {"C", "02.01.2024", 300}});
+        QStringList offered;
+        QTimer::singleShot(0, this, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu) return;
+            QAction* pick = nullptr;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator()) continue;
+                offered << action->text();
+                if (action->text() == QStringLiteral("02.01.2024")) pick = action;
+            }
+            menu->setActiveAction(pick);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        FilterHeader& header = grid()->filterHeader();
+        QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, header.filterButtonRect(1).center());
+        QCOMPARE(offered, QStringList({"(All)", "01.01.2024", "02.01.2024"}));
+        QCOMPARE(GridNames(), QStringList({"B", "C"}));
+        QCOMPARE(grid()->proxy().sortColumn(), -1);  // the button does not sort
+        QCOMPARE(TableNames(), QStringList({"A", "B", "C"}));
+    }
+
     void shouldKeepTheFocusedRowAsTheTablesCurrentRecord()
     {
         Fill({{"A", "01.01.2024", 1}, {"B", "02.01.2024", 2}, {"C", "03.01.2024", 3}});
