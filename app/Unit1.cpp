@@ -50,8 +50,9 @@ protected:
         QWidget::resizeEvent(event);
         for (const auto& [child, margin] : stretched_) {
             const int width = std::max(0, this->width() - child->x() - margin);
-            child->resize(width, child->heightForWidth(width) > 0 ? child->heightForWidth(width)
-                                                                   : child->height());
+            const int wanted = child->heightForWidth(width) > 0 ? child->heightForWidth(width)
+                                                                 : child->height();
+            child->resize(width, std::min(wanted, child->maximumHeight()));
         }
         if (fill_) fill_->setGeometry(0, fillTop_, width(), std::max(0, height() - fillTop_));
     }
@@ -276,6 +277,8 @@ void TForm1::buildPanels()
     cxLabel4->setWordWrap(true);
     cxLabel4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cxLabel4->setGeometry(scaled(6), scaled(6), scaled(284), scaled(45));
+    // A narrow panel cuts the description short rather than writing it over "Результат".
+    cxLabel4->setMaximumHeight(scaled(54 - 6 - 2));
     right->stretchRight(cxLabel4, scaled(20));
     cxLabel3 = MakeLabel(Panel2, QStringLiteral("cxLabel3"), QStringLiteral("Результат"), true);
     cxLabel3->move(scaled(6), scaled(54));
