@@ -7,7 +7,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionFrame>
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
@@ -41,7 +43,8 @@ DateEdit::DateEdit(QWidget* parent) : QWidget(parent), settings_(CurrentFormatSe
     dropDown_->setCursor(Qt::ArrowCursor);
 
     auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    const int frameWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    row->setContentsMargins(frameWidth, frameWidth, frameWidth, frameWidth);
     row->setSpacing(0);
     row->addWidget(line_, 1);
     row->addWidget(dropDown_);
@@ -84,6 +87,38 @@ DateEdit::DateEdit(QWidget* parent) : QWidget(parent), settings_(CurrentFormatSe
             &DateEdit::setFormatSettings);
     line_->installEventFilter(this);
     showValue();
+}
+
+void DateEdit::setFrame(bool frame)
+{
+    frame_ = frame;
+    const int width = frame ? style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) : 0;
+    layout()->setContentsMargins(width, width, width, width);
+    update();
+}
+
+QSize DateEdit::sizeHint() const
+{
+    // As tall as a line edit with its frame, so that it lines up with the other editors.
+    QLineEdit framed;
+    framed.setFont(font());
+    const QSize line = framed.sizeHint();
+    return {line.width() + dropDown_->sizeHint().width(), frame_ ? line.height() : line_->sizeHint().height()};
+}
+
+void DateEdit::paintEvent(QPaintEvent* event)
+{
+    QWidget::paintEvent(event);
+    if (!frame_) return;
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    option.initFrom(this);
+    option.rect = rect();
+    option.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    if (line_->hasFocus()) option.state |= QStyle::State_HasFocus;
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
 }
 
 void DateEdit::setFormatSettings(const talvesa::FormatSettings& settings)
@@ -199,7 +234,10 @@ bool DateEdit::eventFilter(QObject* watched, QEvent* event)
             revert();
             return true;
         }
+    } else if (event->type() == QEvent::FocusIn) {
+        update();
     } else if (event->type() == QEvent::FocusOut) {
+        update();
         auto* focus = static_cast<QFocusEvent*>(event);
         if (focus->reason() == Qt::PopupFocusReason
             || focus->reason() == Qt::ActiveWindowFocusReason || popup_->isVisible())

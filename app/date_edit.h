@@ -34,6 +34,11 @@ public:
     // As for the amount editor: the grid's delegate reads the cell itself.
     void setCommitOnFocusOut(bool on) { commitOnFocusOut_ = on; }
 
+    // A line-edit frame around text and button (on by default; off in grid cells).
+    void setFrame(bool frame);
+    bool hasFrame() const { return frame_; }
+    QSize sizeHint() const override;
+
     QLineEdit* lineEdit() const { return line_; }
     QToolButton* dropDownButton() const { return dropDown_; }
     // The calendar pop-up; created hidden with the editor.
@@ -56,6 +61,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void showValue();
@@ -66,6 +72,7 @@ private:
     QString shownText_;
     bool started_ = false;
     bool commitOnFocusOut_ = true;
+    bool frame_ = true;
     int currentYear_ = 0;
     QLineEdit* line_ = nullptr;
     QToolButton* dropDown_ = nullptr;

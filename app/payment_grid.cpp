@@ -183,6 +183,7 @@ QWidget* PaymentDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     switch (index.column()) {
     case PaymentGridModel::DateColumn: {
         auto* date = new DateEdit(parent);
+        date->setFrame(false);
         date->setFormatSettings(model_.formatSettings());
         date->setCommitOnFocusOut(false);
         connect(date, &DateEdit::editingStarted, self, [self, date] {
