@@ -619,6 +619,18 @@ private slots:
         Form1->setFormatSettings(FormatSettings::russian());
     }
 
+    void shouldReadTheSystemFormsAgainWhenTheSystemAnnouncesAChange()
+    {
+        FormatSettings other = FormatSettings::russian();
+        other.shortDatePattern = "yyyy-MM-dd";
+        other.dateSeparator = "-";
+        Form1->setFormatSettings(other);
+        QEvent change(QEvent::LocaleChange);
+        QApplication::sendEvent(qApp, &change);
+        QCOMPARE(Form1->formatSettings(), FormatSettingsFromLocale(QLocale::system()));
+        RegionalSettings::instance().setSettings(FormatSettings::russian());
+    }
+
     void shouldShowTheAboutBoxOwnedByTheWindow()
     {
         QString seen;
