@@ -73,6 +73,7 @@ int main(int argc, char* argv[])
     Form1->cxGrid1->edit(Form1->cxGrid1->currentIndex());
     Settle();
     if (auto* date = Form1->cxGrid1->findChild<DateEdit*>()) {
+        ok &= Save(Form1->cxGrid1, out + "/04-grid-date-cell.png");
         date->showPopup();
         Settle();
         ok &= Save(date->popup(), out + "/04-date-popup.png");
