@@ -631,6 +631,17 @@ private slots:
         RegionalSettings::instance().setSettings(FormatSettings::russian());
     }
 
+    void shouldCloseWithoutAskingWhateverIsUnsaved()
+    {
+        QApplication::setQuitOnLastWindowClosed(false);
+        Fill({{"A", "01.01.2024", 1}});
+        QTest::keyClick(grid(), Qt::Key_Insert);
+        Form1->N2->trigger();
+        QVERIFY(!Form1->isVisible());
+        QVERIFY(MessageBoxes::takeShown().empty());
+        QApplication::setQuitOnLastWindowClosed(true);
+    }
+
     void shouldShowTheAboutBoxOwnedByTheWindow()
     {
         QString seen;
