@@ -86,6 +86,8 @@ private:
     void sync();
     void reset();
     void announceCurrent();
+    int bufferRow() const;
+    void rowChanged(int row);
 
     talvesa::DataSource& dataSource_;
     talvesa::FormatSettings settings_;
@@ -101,6 +103,4 @@ private:
     int currentRow_ = -1;
     // The row that shows the edit buffer (edit or insert state), -1 when none.
     int bufferRow_ = -1;
-    int bufferRow() const;
-    void rowChanged(int row);
 };
