@@ -12,8 +12,9 @@ QString TalvesaApplication::titleFromPath(const QString& executablePath)
     QString name = QFileInfo(executablePath).fileName();
     const qsizetype dot = name.indexOf(u'.');
     if (dot >= 0) name.truncate(dot);
+    // The first letter stays as the file has it.
     if (name.isEmpty()) return name;
-    return name.left(1).toUpper() + name.mid(1).toLower();
+    return name.left(1) + name.mid(1).toLower();
 }
 
 QString TalvesaApplication::title()

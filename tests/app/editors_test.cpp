@@ -283,9 +283,10 @@ private slots:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("program") << "/usr/bin/talvesa" << "Talvesa";
+        QTest::newRow("program") << "/usr/bin/talvesa" << "talvesa";
         QTest::newRow("capitals and extension") << "C:/Apps/TALVESA.EXE" << "Talvesa";
-        QTest::newRow("up to the first full stop") << "my.tool.exe" << "My";
+        QTest::newRow("first letter kept as it is") << "C:/Apps/tALVESA.exe" << "talvesa";
+        QTest::newRow("up to the first full stop") << "My.Tool.exe" << "My";
     }
 
     void titleFromExecutableName()
