@@ -9,15 +9,16 @@ talvesa::FormatSettings FormatSettingsFromLocale(const QLocale& locale)
     talvesa::FormatSettings settings;
     const QString pattern = locale.dateFormat(QLocale::ShortFormat);
     settings.shortDatePattern = pattern.toStdString();
-    settings.dateSeparator = "/";
+    QString separator = QStringLiteral("/");
     bool quoted = false;
     for (const QChar c : pattern) {
         if (c == u'\'') quoted = !quoted;
         if (!quoted && c != u'\'' && !c.isLetter() && !c.isSpace()) {
-            settings.dateSeparator = QString(c).toStdString();
+            separator = c;
             break;
         }
     }
+    settings.dateSeparator = separator.toStdString();
     settings.decimalSeparator = locale.decimalPoint().toStdString();
     settings.thousandSeparator = locale.groupSeparator().toStdString();
     settings.currencySymbol = locale.currencySymbol().toStdString();
