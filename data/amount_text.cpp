@@ -29,6 +29,16 @@ struct FixedDigits {
     std::string fraction;   // exactly `decimals` digits
 };
 
+// Whether digits * 10^scale lies beyond what a double holds, by the same conversion that
+// reads the file.
+bool BeyondLargestDouble(std::uint64_t digits, int scale) {
+    if (scale <= std::numeric_limits<double>::max_exponent10 - kSignificantDigits) return false;
+    const std::string text = std::to_string(digits) + 'e' + std::to_string(scale);
+    double value = 0;
+    return std::from_chars(text.data(), text.data() + text.size(), value).ec ==
+           std::errc::result_out_of_range;
+}
+
 FixedDigits RoundToFixed(double value, int decimals) {
     // 18 significant digits of the double, as d.ddddddddddddddddde±x.
     std::array<char, 40> buffer{};
@@ -49,16 +59,20 @@ FixedDigits RoundToFixed(double value, int decimals) {
     const int integerPositions = exponent + 1;
     const int kept = std::min(integerPositions + decimals, kSignificantDigits);
 
+    // rounded * 10^scale is the value
+    const int scale = integerPositions - kept;
     std::uint64_t rounded = 0;
     if (kept >= 0) {
         for (int i = 0; i < kept; ++i) rounded = rounded * 10 + static_cast<unsigned>(digits[i] - '0');
-        if (digits[static_cast<std::size_t>(kept)] >= '5') ++rounded;
+        if (digits[static_cast<std::size_t>(kept)] >= '5') {
+            ++rounded;
+            // Rounded up past the largest double, the text would no longer read as an amount.
+            if (BeyondLargestDouble(rounded, scale)) --rounded;
+        }
     }
 
     FixedDigits result;
     result.negative = std::signbit(value) && rounded != 0;
-    // rounded * 10^scale is the value
-    const int scale = integerPositions - kept;
     const std::string roundedText = std::to_string(rounded);
     if (rounded == 0) {
         result.integer.assign(1, '0');

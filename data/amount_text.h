@@ -12,9 +12,10 @@ namespace talvesa {
 // The file's form of an amount: fixed point with the regional number of currency decimals,
 // at most 15 significant digits, exponent form past 15 integer digits ("1,2345E20": the
 // significant digits without trailing zeros, E and the exponent). The 18 significant
-// digits it rounds from are those of the double's exact value. NaN and infinities, which
-// no token reads as, are written "NAN", "INF" and "-INF". Currency decimals count from 0
-// to 64.
+// digits it rounds from are those of the double's exact value; where rounding up would pass
+// the largest double, the last digit is cut instead, so that every finite value's text
+// reads back. NaN and infinities, which no token reads as, are written "NAN", "INF" and
+// "-INF". Currency decimals count from 0 to 64.
 std::string FormatAmountForFile(double value, const FormatSettings& settings);
 
 // The file's reading of an amount token (spaces, sign, digits, decimal separator,

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace talvesa {
 namespace {
@@ -65,7 +66,14 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"exponentForm", 1.2345e20, 2, "1,2345E20"},
         WriteCase{"exponentFormRounded", 12345678901234567.0, 2, "1,23456789012346E16"},
         WriteCase{"exponentFormNegative", -1.5e300, 2, "-1,5E300"},
-        WriteCase{"largest", kMax, 2, "1,79769313486232E308"},
+        // Rounding up would pass the largest double: the last digit is cut instead.
+        WriteCase{"largest", kMax, 2, "1,79769313486231E308"},
+        WriteCase{"largestNegative", -kMax, 2, "-1,79769313486231E308"},
+        WriteCase{"largestNoDecimals", kMax, 0, "1,79769313486231E308"},
+        WriteCase{"belowLargest", 1.7976931348623151e308, 4, "1,79769313486231E308"},
+        WriteCase{"belowLargestNegative", -1.7976931348623151e308, 2, "-1,79769313486231E308"},
+        WriteCase{"belowLargestRoundsDown", 1.797693134862315e308, 2, "1,79769313486231E308"},
+        WriteCase{"nearLargestRoundsUp", 1.7976931348622999e308, 2, "1,7976931348623E308"},
         WriteCase{"tiny", 1e-300, 2, "0,00"},
         WriteCase{"subnormal", 5e-324, 2, "0,00"},
         WriteCase{"manyDecimals", 0.1, 20, "0,10000000000000000000"},
@@ -267,6 +275,45 @@ TEST(AmountRoundTripTest, wholeCentsReadBackExactly) {
         const double value = (i % 2 == 0 ? 1 : -1) * static_cast<double>(cents) / 100.0;
         const std::string text = FormatAmountForFile(value, settings);
         ASSERT_EQ(ParseAmountText(text, settings), value + 0.0) << text;
+    }
+}
+
+// The written text of a finite double reads back, and writing what it reads gives the same
+// text: checked at the edges where rounding carries or the range ends, under several
+// numbers of decimals.
+TEST(AmountRoundTripTest, everyFiniteDoublesTextReadsBack) {
+    std::vector<double> values;
+    auto addAround = [&values](double centre, int steps) {
+        double up = centre;
+        double down = centre;
+        for (int i = 0; i < steps; ++i) {
+            values.push_back(up);
+            values.push_back(down);
+            up = std::nextafter(up, kInf);
+            down = std::nextafter(down, 0.0);
+        }
+    };
+    addAround(kMax, 1000);
+    addAround(std::numeric_limits<double>::min(), 10);
+    addAround(std::numeric_limits<double>::denorm_min(), 10);
+    for (int exponent = -324; exponent <= 308; ++exponent) {
+        addAround(std::pow(10.0, exponent), 8);  // where rounding carries into a new digit
+        addAround(std::pow(10.0, exponent) * 1.797693134862315, 8);
+    }
+    for (int exponent = -1074; exponent <= 1023; ++exponent) {
+        addAround(std::ldexp(1.0, exponent), 2);
+    }
+
+    for (const FormatSettings& settings : {Settings(",", 2), Settings(".", 0), Settings(",", 4)}) {
+        for (const double magnitude : values) {
+            if (!std::isfinite(magnitude)) continue;
+            for (const double value : {magnitude, -magnitude}) {
+                const std::string text = FormatAmountForFile(value, settings);
+                const std::optional<double> read = ParseAmountText(text, settings);
+                ASSERT_TRUE(read.has_value()) << text;
+                ASSERT_EQ(FormatAmountForFile(*read, settings), text);
+            }
+        }
     }
 }
 

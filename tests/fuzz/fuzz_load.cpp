@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -79,17 +78,6 @@ void CheckTable(const TdxCustomMemData& table) {
     }
 }
 
-// Amounts whose fifteen written digits round past the largest double do not read back
-// (the amount writer's and reader's concern, not the file's); such tables are not
-// round-tripped.
-bool HoldsAmountNearTheDoubleLimit(const TdxCustomMemData& table) {
-    for (int i = 0; i < table.RecordTotal(); ++i) {
-        const talvesa::PaymentRecord& r = table.RecordAt(i);
-        if (r.hasPay && std::fabs(r.pay) > 1.797693134862315e308) return true;
-    }
-    return false;
-}
-
 void LoadUnder(const FormatSettings& settings, char16_t delimiter, const std::string& file) {
     auto table = talvesa::MakePaymentTable();
     table->SetDelimiter(delimiter);
@@ -112,7 +100,6 @@ void LoadUnder(const FormatSettings& settings, char16_t delimiter, const std::st
     // Whatever was loaded is written in the program's own form, which must read back as is;
     // except a name holding a delimiter other than TAB (the table keeps no TAB in a name),
     // which, as nothing is quoted, splits its line.
-    if (HoldsAmountNearTheDoubleLimit(*table)) return;
     const std::string delimiterByte = talvesa::Utf8ToAnsi(talvesa::DelimiterUtf8(delimiter));
     for (int i = 0; i < table->RecordTotal(); ++i) {
         if (table->RecordAt(i).name.find(delimiterByte) != std::string::npos) return;
