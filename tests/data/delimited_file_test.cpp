@@ -286,13 +286,18 @@ long WriteFails(int, const void*, std::size_t) {
     return -1;
 }
 
+struct WriteFailureCase {
+    const char* what;
+    FileWriteFunction write;
+};
+
 class WriteFailureTest : public DelimitedFileTest,
-                         public ::testing::WithParamInterface<FileWriteFunction> {};
+                         public ::testing::WithParamInterface<WriteFailureCase> {};
 
 TEST_P(WriteFailureTest, reportsStreamWriteErrorAndKeepsTheOldFile) {
     WriteBytes(path, "old text");
     Fill(*table, {{"a", Day(2020, 1, 1), 1.0}, {"b", {}, 2.0}});
-    const FileWriteFunction previous = SetFileWriteFunction(GetParam());
+    const FileWriteFunction previous = SetFileWriteFunction(GetParam().write);
     std::string message;
     try {
         table->SaveToDelimitedFile(path, settings);
@@ -307,7 +312,10 @@ TEST_P(WriteFailureTest, reportsStreamWriteErrorAndKeepsTheOldFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Writes, WriteFailureTest,
-                         ::testing::Values(&WriteHalfThenFail, &WriteNothing, &WriteFails));
+                         ::testing::Values(WriteFailureCase{"halfThenDiskFull", &WriteHalfThenFail},
+                                           WriteFailureCase{"nothingWritten", &WriteNothing},
+                                           WriteFailureCase{"ioError", &WriteFails}),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 // A real full disk: a tiny file system mounted for the test, where the machine allows it.
 TEST_F(DelimitedFileTest, aFullDiskKeepsTheOldFile) {
@@ -400,26 +408,35 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.what); });
 
 // Files with no line at all leave the table alone and say nothing to bound controls.
-class NoLineTest : public DelimitedFileTest, public ::testing::WithParamInterface<std::string> {};
+struct NoLineCase {
+    const char* what;
+    std::string bytes;
+};
+
+class NoLineTest : public DelimitedFileTest, public ::testing::WithParamInterface<NoLineCase> {};
 
 TEST_P(NoLineTest, leavesTheTableUnchanged) {
     Fill(*table, {{"a", {}, 1.0}, {"b", {}, 2.0}});
     table->SetRecordPosition(2);
     Recorder recorder;
     table->AttachLink(recorder);
-    Load(GetParam());
+    Load(GetParam().bytes);
     table->DetachLink(recorder);
     EXPECT_EQ(StoredPayments(*table), (std::vector<Payment>{{"a", {}, 1.0}, {"b", {}, 2.0}}));
     EXPECT_EQ(table->RecordPosition(), 2);
     EXPECT_TRUE(recorder.log.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, NoLineTest,
-                         ::testing::Values(std::string(), std::string("\xFF\xFE"),
-                                           std::string("\xFE\xFF"), std::string("\xEF\xBB\xBF"),
-                                           Bytes("\0Name\r\nA\r\n"),
-                                           Bytes("\xFF\xFE\0\0N\0"),
-                                           std::string("\xFF\xFE" "N")));
+INSTANTIATE_TEST_SUITE_P(
+    Files, NoLineTest,
+    ::testing::Values(NoLineCase{"empty", std::string()},
+                      NoLineCase{"utf16LeMarkOnly", std::string("\xFF\xFE")},
+                      NoLineCase{"utf16BeMarkOnly", std::string("\xFE\xFF")},
+                      NoLineCase{"utf8MarkOnly", std::string("\xEF\xBB\xBF")},
+                      NoLineCase{"nulFirst", Bytes("\0Name\r\nA\r\n")},
+                      NoLineCase{"utf16NulFirst", Bytes("\xFF\xFE\0\0N\0")},
+                      NoLineCase{"utf16OddByteOnly", std::string("\xFF\xFE" "N")}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 struct LoadFailureCase {
     const char* what;

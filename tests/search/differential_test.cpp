@@ -177,14 +177,20 @@ TEST(FastSearchAgreesWithPlain, OnExtremeAmounts) {
 
 // The reach table and the memo of dead states normally wait for long runs; here they start
 // at once and stay small, so that partly covered remainders and a full memo are met too.
-class FastSearchWithEagerHelpers : public ::testing::TestWithParam<FastSearchTuning> {
+struct TuningCase {
+    const char* what;
+    FastSearchTuning tuning;
+};
+
+class FastSearchWithEagerHelpers : public ::testing::TestWithParam<TuningCase> {
 protected:
-    void SetUp() override { SetFastSearchTuning(GetParam()); }
+    void SetUp() override { SetFastSearchTuning(GetParam().tuning); }
     void TearDown() override { SetFastSearchTuning({}); }
 };
 
 TEST_P(FastSearchWithEagerHelpers, AgreesWithPlain) {
-    CaseMaker maker(GetParam().reachBudgetBytes * 7 + GetParam().deadMemoMaxEntries);
+    const FastSearchTuning& tuning = GetParam().tuning;
+    CaseMaker maker(tuning.reachBudgetBytes * 7 + tuning.deadMemoMaxEntries);
     for (int k = 0; k < 1500; ++k) {
         const Case c = k % 4 == 3   ? maker.Extreme()
                        : k % 4 == 2 ? maker.Threshold()
@@ -196,11 +202,12 @@ TEST_P(FastSearchWithEagerHelpers, AgreesWithPlain) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tunings, FastSearchWithEagerHelpers,
-    ::testing::Values(FastSearchTuning{0, 1 << 20, 1 << 20, 1 << 10},  // table covers all
-                      FastSearchTuning{0, 64, 64, 1 << 10},            // a narrow table
-                      FastSearchTuning{0, 512, 512, 1 << 10},          // a partial table
-                      FastSearchTuning{0, 8, 8, 2},                    // a tiny memo
-                      FastSearchTuning{1, 0, 0, 1 << 10}));            // the memo alone
+    ::testing::Values(TuningCase{"tableCoversAll", {0, 1 << 20, 1 << 20, 1 << 10}},
+                      TuningCase{"narrowTable", {0, 64, 64, 1 << 10}},
+                      TuningCase{"partialTable", {0, 512, 512, 1 << 10}},
+                      TuningCase{"tinyMemo", {0, 8, 8, 2}},
+                      TuningCase{"memoAlone", {1, 0, 0, 1 << 10}}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 // Overflow after some sets were written: the lines before the error must match too.
 TEST(FastSearchAgreesWithPlain, WhenTheErrorFollowsReportedSets) {
