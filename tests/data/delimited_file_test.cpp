@@ -17,6 +17,7 @@
 #include "delimited_text.h"
 #include "errors.h"
 #include "file_test_support.h"
+#include "listener_test_support.h"
 #include "format_settings.h"
 #include "mem_data.h"
 
@@ -26,8 +27,10 @@ namespace {
 using testing::AppendPayment;
 using testing::Day;
 using testing::Fill;
+using testing::Log;
 using testing::Payment;
 using testing::ReadBytes;
+using testing::Recorder;
 using testing::ScratchFolder;
 using testing::StoredPayments;
 using testing::WriteBytes;
@@ -40,22 +43,6 @@ std::string Bytes(const char (&literal)[N]) {
     return std::string(literal, N - 1);
 }
 const std::string kHeader = "Name\tDate\tPay\r\n";
-
-class Recorder : public TableListener {
-public:
-    std::vector<std::string> log;
-    void FieldAssigned(const TField& f) override { log.push_back("FieldAssigned:" + f.FieldName()); }
-    void EditBegun() override { log.push_back("EditBegun"); }
-    void TableChanged() override { log.push_back("TableChanged"); }
-    void CursorMoved() override { log.push_back("CursorMoved"); }
-    void WritePending() override { log.push_back("WritePending"); }
-    void StateChanged() override { log.push_back("StateChanged"); }
-    void SettleAhead() override { log.push_back("SettleAhead"); }
-    void RebuildNeeded() override { log.push_back("RebuildNeeded"); }
-    void SuspendedStateChange(bool open) override {
-        log.push_back(open ? "SuspendedStateChange:open" : "SuspendedStateChange:closed");
-    }
-};
 
 class DelimitedFileTest : public ::testing::Test {
 protected:
@@ -135,10 +122,11 @@ TEST_F(DelimitedFileTest, savingUsesTheTablesDelimiterInTheCodePage) {
 TEST_F(DelimitedFileTest, saveSendsOneTableChangedAndKeepsTheCurrentRecord) {
     Fill(*table, {{"a", {}, {}}, {"b", {}, {}}, {"c", {}, {}}});
     table->SetRecordPosition(2);
-    Recorder recorder;
+    Log log;
+    Recorder recorder{log};
     table->AttachLink(recorder);
     table->SaveToDelimitedFile(path, settings);
-    EXPECT_EQ(recorder.log, std::vector<std::string>{"TableChanged"});
+    EXPECT_EQ(log, Log{"TableChanged"});
     EXPECT_EQ(table->RecordPosition(), 2);
     table->DetachLink(recorder);
 }
@@ -418,13 +406,14 @@ class NoLineTest : public DelimitedFileTest, public ::testing::WithParamInterfac
 TEST_P(NoLineTest, leavesTheTableUnchanged) {
     Fill(*table, {{"a", {}, 1.0}, {"b", {}, 2.0}});
     table->SetRecordPosition(2);
-    Recorder recorder;
+    Log log;
+    Recorder recorder{log};
     table->AttachLink(recorder);
     Load(GetParam().bytes);
     table->DetachLink(recorder);
     EXPECT_EQ(StoredPayments(*table), (std::vector<Payment>{{"a", {}, 1.0}, {"b", {}, 2.0}}));
     EXPECT_EQ(table->RecordPosition(), 2);
-    EXPECT_TRUE(recorder.log.empty());
+    EXPECT_TRUE(log.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -511,27 +500,29 @@ TEST_F(DelimitedFileTest, loadingAFolderReportsTheOpenMessage) {
 
 TEST_F(DelimitedFileTest, loadSendsOnlyTheStateChangesAndOneRebuild) {
     Fill(*table, {{"a", {}, 1.0}});
-    Recorder recorder;
+    Log log;
+    Recorder recorder{log};
     table->AttachLink(recorder);
     Load(kHeader + "x\t\t1\r\ny\t\t2\r\n");
     table->DetachLink(recorder);
     // Close, Open, and for each record the Append and the Post.
-    std::vector<std::string> expected{"SuspendedStateChange:closed"};
+    Log expected{"SuspendedStateChange:closed"};
     expected.insert(expected.end(), 5, "SuspendedStateChange:open");
     expected.push_back("RebuildNeeded");
-    EXPECT_EQ(recorder.log, expected);
+    EXPECT_EQ(log, expected);
 }
 
 TEST_F(DelimitedFileTest, aFailedLoadStillEndsWithOneRebuild) {
-    Recorder recorder;
+    Log log;
+    Recorder recorder{log};
     table->AttachLink(recorder);
     EXPECT_NE(LoadFailure(kHeader + "x\tbad\r\n"), "");
     table->DetachLink(recorder);
     // Close, Open, Append, and the Post of the closing First.
-    std::vector<std::string> expected{"SuspendedStateChange:closed"};
+    Log expected{"SuspendedStateChange:closed"};
     expected.insert(expected.end(), 3, "SuspendedStateChange:open");
     expected.push_back("RebuildNeeded");
-    EXPECT_EQ(recorder.log, expected);
+    EXPECT_EQ(log, expected);
 }
 
 TEST_F(DelimitedFileTest, loadDropsAPendingEditAndRenumbers) {

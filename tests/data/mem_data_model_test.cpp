@@ -12,10 +12,13 @@
 
 #include "data_source.h"
 #include "errors.h"
+#include "listener_test_support.h"
 #include "mem_data.h"
 
 namespace talvesa {
 namespace {
+
+using testing::NameEditor;
 
 const std::string kClosed = "dxMemData1: Cannot perform this operation on a closed dataset";
 const std::string kNotEditing = "dxMemData1: Dataset not in edit or insert mode";
@@ -216,22 +219,6 @@ struct Model {
         if (open && current >= 0) return &records[current];
         return nullptr;
     }
-};
-
-class NameEditor : public BoundControl {
-public:
-    explicit NameEditor(TdxCustomMemData& table) : table_(table) {}
-    std::optional<std::string> pending;
-    void WritePending() override {
-        if (pending) {
-            const std::string text = *pending;
-            pending.reset();
-            table_.FieldNamed("Name").SetValueAsText(text);
-        }
-    }
-
-private:
-    TdxCustomMemData& table_;
 };
 
 class RejectingEditor : public BoundControl {

@@ -7,52 +7,15 @@
 
 #include "data_source.h"
 #include "errors.h"
+#include "listener_test_support.h"
 #include "mem_data.h"
 
 namespace talvesa {
 namespace {
 
-using Log = std::vector<std::string>;
-
-// A bound control that writes down what it hears.
-class Recorder : public BoundControl {
-public:
-    explicit Recorder(Log& log, std::string tag = "") : log_(log), tag_(std::move(tag)) {}
-
-    void FieldAssigned(const TField& field) override { Add("FieldAssigned:" + field.FieldName()); }
-    void EditBegun() override { Add("EditBegun"); }
-    void TableChanged() override { Add("TableChanged"); }
-    void CursorMoved() override { Add("CursorMoved"); }
-    void WritePending() override { Add("WritePending"); }
-    void StateChanged() override { Add("StateChanged"); }
-    void SettleAhead() override { Add("SettleAhead"); }
-    void RebuildNeeded() override { Add("RebuildNeeded"); }
-    void SuspendedStateChange(bool open) override {
-        Add(open ? "SuspendedStateChange:open" : "SuspendedStateChange:closed");
-    }
-
-private:
-    void Add(const std::string& what) { log_.push_back(tag_ + what); }
-    Log& log_;
-    std::string tag_;
-};
-
-// An editor holding text that it writes into Name when asked to, like the record dialog's.
-class NameEditor : public BoundControl {
-public:
-    explicit NameEditor(TdxCustomMemData& table) : table_(table) {}
-    std::optional<std::string> pending;
-
-    void WritePending() override {
-        if (pending) {
-            table_.FieldNamed("Name").SetValueAsText(*pending);
-            pending.reset();
-        }
-    }
-
-private:
-    TdxCustomMemData& table_;
-};
+using testing::Log;
+using testing::NameEditor;
+using testing::Recorder;
 
 // An editor whose text does not read as a value.
 class RejectingEditor : public BoundControl {
