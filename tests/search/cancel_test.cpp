@@ -108,11 +108,7 @@ TEST_P(Cancel, NodeLimitStopsLikeACancel) {
     ExpectBlocksThenClosingLine(area.lines);
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, Cancel,
-                         ::testing::Values(SearchEngine::Plain, SearchEngine::Fast),
-                         [](const auto& info) {
-                             return info.param == SearchEngine::Plain ? "Plain" : "Fast";
-                         });
+INSTANTIATE_TEST_SUITE_P(Engines, Cancel, BothEngines(), EngineName);
 
 }  // namespace
 }  // namespace talvesa::testing

@@ -176,11 +176,7 @@ TEST_P(FindThroughTable, RecordBeingEditedIsPostedAndTakesPart) {
     ExpectLeftOnLastRecordWithEmptyArrays();
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, FindThroughTable,
-                         ::testing::Values(SearchEngine::Plain, SearchEngine::Fast),
-                         [](const auto& info) {
-                             return info.param == SearchEngine::Plain ? "Plain" : "Fast";
-                         });
+INSTANTIATE_TEST_SUITE_P(Engines, FindThroughTable, BothEngines(), EngineName);
 
 }  // namespace
 }  // namespace talvesa::testing

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -63,6 +65,12 @@ inline RunOutcome RunOver(const std::vector<Payment>& payments, std::optional<do
     }
     outcome.lines = std::move(area.lines);
     return outcome;
+}
+
+// For suites that must hold for both engines: the values and their names in the test list.
+inline auto BothEngines() { return ::testing::Values(SearchEngine::Plain, SearchEngine::Fast); }
+inline std::string EngineName(const ::testing::TestParamInfo<SearchEngine>& info) {
+    return info.param == SearchEngine::Plain ? "Plain" : "Fast";
 }
 
 }  // namespace talvesa::testing
