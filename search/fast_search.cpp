@@ -84,7 +84,6 @@ public:
         return (bits_[offset_[row] + units / 64] >> (units % 64)) & 1U;
     }
     std::size_t Bytes() const { return bits_.size() * sizeof(std::uint64_t); }
-    bool Empty() const { return width_.empty(); }
 
     // Rows firstRow..p with the given widths in bits; a row must be at least as wide as the
     // one above it wherever the sums from that row on reach. units[k] is the amount at k.
@@ -225,7 +224,6 @@ public:
         }
         if (unit_ == 0) unit_ = 1;  // no positive amounts
         lines_.resize(static_cast<std::size_t>(n_));
-        lineReady_.assign(static_cast<std::size_t>(n_), false);
         NoteMemory();
     }
 
@@ -313,8 +311,7 @@ private:
     static constexpr std::int32_t kLookAhead = 6;
 
     void PrefetchCompletes(std::int32_t k, Amount r) const {
-        const auto ur = static_cast<std::uint64_t>(r);
-        reach_.Prefetch(k, unit_ == 1 ? ur : ur / unit_);
+        reach_.Prefetch(k, RemainderUnits(r));
     }
 
     // Whether some positives from index k on sum to exactly r (r > 0). lastExact_ tells
@@ -413,8 +410,7 @@ private:
 
     // Only states the table cannot decide are worth a slot.
     void Remember(std::int32_t first, Amount r) {
-        const auto units = static_cast<std::uint64_t>(r) / unit_;
-        if (memoOn_ && !reach_.Covers(first, units)) dead_.Insert(first, r);
+        if (memoOn_ && !reach_.Covers(first, RemainderUnits(r))) dead_.Insert(first, r);
     }
 
     void Push(std::int32_t node, Amount r, bool known) {
@@ -424,7 +420,7 @@ private:
         frames_.push_back({r, first, first, run_.Sets(), run_.Nodes(), known});
     }
 
-    // r in table units; r is a multiple of the unit wherever a frame holds it.
+    // r (at least zero) in table units, rounded down; exact wherever a frame holds r.
     std::uint64_t RemainderUnits(Amount r) const {
         const auto ur = static_cast<std::uint64_t>(r);
         return unit_ == 1 ? ur : ur / unit_;
@@ -518,12 +514,11 @@ private:
         Selection.pop_back();
     }
 
+    // Written on first use; no payment's line is empty.
     const std::string& LineOf(std::int32_t index) {
-        if (!lineReady_[index]) {
-            lines_[index] = PaymentLine(*Candidates[index], run_.Settings());
-            lineReady_[index] = true;
-        }
-        return lines_[index];
+        std::string& line = lines_[index];
+        if (line.empty()) line = PaymentLine(*Candidates[index], run_.Settings());
+        return line;
     }
 
     void NoteMemory() {
@@ -555,7 +550,6 @@ private:
     std::vector<Frame> frames_;
     std::vector<std::int32_t> chain_;
     std::vector<std::string> lines_;
-    std::vector<bool> lineReady_;
     std::vector<std::string> headers_;  // by number of payments
 };
 
