@@ -237,29 +237,27 @@ TField* TdxCustomMemData::SeekField(std::string_view name) const {
 
 // ---- open and close ----
 
-void TdxCustomMemData::Open() {
-    if (state_ != DataSetState::Inactive) return;
+void TdxCustomMemData::DiscardRecords() {
+    buffer_ = PaymentRecord{};
     records_.clear();
     bookmarks_.clear();
     lastBookmark_ = 0;
-    lastRecId_ = 0;
     current_ = -1;
     atStart_ = true;
     atEnd_ = true;
-    buffer_ = PaymentRecord{};
+}
+
+void TdxCustomMemData::Open() {
+    if (state_ != DataSetState::Inactive) return;
+    DiscardRecords();
+    lastRecId_ = 0;
     SetState(DataSetState::Browse);
 }
 
 void TdxCustomMemData::Close() {
     if (state_ == DataSetState::Inactive) return;
     // Emptied before the announcement, so that a control re-reading sees a closed table.
-    buffer_ = PaymentRecord{};
-    records_.clear();
-    bookmarks_.clear();
-    lastBookmark_ = 0;
-    current_ = -1;
-    atStart_ = true;
-    atEnd_ = true;
+    DiscardRecords();
     SetState(DataSetState::Inactive);
 }
 

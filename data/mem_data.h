@@ -157,6 +157,7 @@ private:
     void StartNewRecord(bool append);
     void SetState(DataSetState state);
     void ResetCursorFlags();
+    void DiscardRecords();  // records, edit buffer and cursor; the numbering stays
     void Notify(Note note, const TField* field = nullptr);
     int PositionOfBookmark(std::int32_t bookmark) const;  // -1 when absent
     int PendingPosition() const;                          // 0-based, insert state
