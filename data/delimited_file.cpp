@@ -111,7 +111,8 @@ bool IsWrittenField(const TField& field) {
 
 void AppendFieldText(std::string& out, const TField& field, const FormatSettings& settings) {
     switch (field.DataType()) {
-        case FieldType::String: AppendAnsi(out, field.ValueAsText()); break;
+        // The stored bytes are already those of the code page.
+        case FieldType::String: out += field.DataSet().ActiveRecord().name; break;
         case FieldType::Date:
             if (!field.HasNoValue()) AppendAnsi(out, FormatDate(field.ValueAsDate(), settings));
             break;
