@@ -351,6 +351,11 @@ PaymentGrid::PaymentGrid(PaymentGridModel& model, QWidget* parent)
     setHorizontalHeader(header_);
     delegate_ = new PaymentDelegate(model, this);
     setItemDelegate(delegate_);
+    // Connected before the view's own slots: the view moves the current row while the rows
+    // are going, and that must not reach the table inside the model's change.
+    const auto busy = [this] { proxyBusy_ = true; };
+    connect(proxy_, &QAbstractItemModel::rowsAboutToBeRemoved, this, busy);
+    connect(proxy_, &QAbstractItemModel::layoutAboutToBeChanged, this, busy);
     followingTable_ = true;
     setModel(proxy_);
     followingTable_ = false;
@@ -375,14 +380,11 @@ PaymentGrid::PaymentGrid(PaymentGridModel& model, QWidget* parent)
     header_->setStretchLastSection(false);
     header_->setMinimumSectionSize(20);
 
-    const auto busy = [this] { proxyBusy_ = true; };
     const auto done = [this] {
         proxyBusy_ = false;
         if (deferredMove_.isValid()) QTimer::singleShot(0, this, &PaymentGrid::applyDeferredMove);
     };
-    connect(proxy_, &QAbstractItemModel::rowsAboutToBeRemoved, this, busy);
     connect(proxy_, &QAbstractItemModel::rowsRemoved, this, done);
-    connect(proxy_, &QAbstractItemModel::layoutAboutToBeChanged, this, busy);
     connect(proxy_, &QAbstractItemModel::layoutChanged, this, done);
     connect(header_, &QHeaderView::sectionResized, this, &PaymentGrid::sectionResizedByUser);
     connect(header_, &FilterHeader::filterButtonClicked, this, &PaymentGrid::showFilterMenu);

@@ -694,6 +694,44 @@ private slots:
         QCOMPARE(ShownErrors(), QString());
     }
 
+    void shouldDropAnInsertedRowWithEscapeWhateverTheGridsOrder_data()
+    {
+        QTest::addColumn<int>("sortColumn");
+        QTest::addColumn<Qt::SortOrder>("order");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("table order") << -1 << Qt::AscendingOrder << QStringList({"A", "B", "C", "D"});
+        QTest::newRow("by name, descending") << 0 << Qt::DescendingOrder << QStringList({"D", "C", "B", "A"});
+        QTest::newRow("by amount") << 2 << Qt::AscendingOrder << QStringList({"D", "B", "A", "C"});
+    }
+
+    void shouldDropAnInsertedRowWithEscapeWhateverTheGridsOrder()
+    {
+        QFETCH(int, sortColumn);
+        QFETCH(Qt::SortOrder, order);
+        QFETCH(QStringList, shown);
+        QAbstractItemModelTester modelTester(Form1->cxGrid1DBTableView1,
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester proxyTester(&grid()->proxy(),
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Fill({{"A", "05.03.2024", 600}, {"B", "12.03.2024", 400}, {"C", "20.03.2024", 1000},
+              {"D", "28.03.2024", 0}});
+        if (sortColumn >= 0) grid()->sortByColumn(sortColumn, order);
+        QCOMPARE(GridNames(), shown);
+        grid()->setCurrentIndex(grid()->model()->index(int(shown.indexOf("B")), 0));
+        QCOMPARE(QString::fromStdString(Form1->dxMemData1->ActiveRecord().name), QStringLiteral("B"));
+
+        QTest::keyClick(grid(), Qt::Key_Insert);
+        QCOMPARE(Form1->dxMemData1->State(), DataSetState::Insert);
+        QCOMPARE(grid()->model()->rowCount(), 5);
+        QTest::keyClick(grid(), Qt::Key_Escape);
+        QCOMPARE(Form1->dxMemData1->State(), DataSetState::Browse);
+        QCOMPARE(TableNames(), QStringList({"A", "B", "C", "D"}));
+        QCOMPARE(GridNames(), shown);
+        // The row focused before Ins is current again, in the table and in the grid.
+        QTRY_COMPARE(grid()->currentIndex().data().toString(), QStringLiteral("B"));
+        QCOMPARE(QString::fromStdString(Form1->dxMemData1->ActiveRecord().name), QStringLiteral("B"));
+    }
+
 private:
     static PaymentGrid* grid() { return Form1->cxGrid1; }
 
