@@ -526,7 +526,12 @@ void PaymentGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
     }
     const bool rowChanged = !previous.isValid() || !current.isValid() || current.row() != previous.row();
     QWidget* editor = delegate_->openEditor();
-    if (rowChanged && editor && previous.isValid()) {
+    // While rows go, the editor's row is the one going: its text goes with it, and writing
+    // it now would land in the row that takes its place.
+    if (rowChanged && editor && proxyBusy_) {
+        SetDirty(editor, false);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    } else if (rowChanged && editor && previous.isValid()) {
         if (!PaymentDelegate::editorReads(editor)) {
             // The cell holds text that does not read: stay on it; the error comes with the
             // attempt to store it (focus leaving, Return).

@@ -732,6 +732,46 @@ private slots:
         QCOMPARE(QString::fromStdString(Form1->dxMemData1->ActiveRecord().name), QStringLiteral("B"));
     }
 
+    void shouldDropTheOpenCellWithTheRowTheDeleteCommandRemoves_data()
+    {
+        QTest::addColumn<int>("sortColumn");
+        QTest::addColumn<bool>("inserted");
+        QTest::addColumn<QStringList>("table");
+        QTest::addColumn<QStringList>("shown");
+        const QStringList all{"A", "B", "C", "D"};
+        const QStringList withoutB{"A", "C", "D"};
+        QTest::newRow("new row") << -1 << true << all << all;
+        QTest::newRow("new row, sorted") << 2 << true << all << QStringList({"D", "B", "A", "C"});
+        QTest::newRow("edited row") << -1 << false << withoutB << withoutB;
+        QTest::newRow("edited row, sorted") << 2 << false << withoutB << QStringList({"D", "A", "C"});
+    }
+
+    void shouldDropTheOpenCellWithTheRowTheDeleteCommandRemoves()
+    {
+        QFETCH(int, sortColumn);
+        QFETCH(bool, inserted);
+        QFETCH(QStringList, table);
+        QFETCH(QStringList, shown);
+        QAbstractItemModelTester modelTester(Form1->cxGrid1DBTableView1,
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester proxyTester(&grid()->proxy(),
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Fill({{"A", "05.03.2024", 600}, {"B", "12.03.2024", 400}, {"C", "20.03.2024", 1000},
+              {"D", "28.03.2024", 0}});
+        if (sortColumn >= 0) grid()->sortByColumn(sortColumn, Qt::AscendingOrder);
+        grid()->setCurrentIndex(grid()->model()->index(1, 0));  // B either way
+        if (inserted) QTest::keyClick(grid(), Qt::Key_Insert);
+        QTest::keyClick(grid(), Qt::Key_N);
+        QVERIFY(openEditor<QLineEdit>());
+        QTest::mouseClick(Form1->ToolButton3, Qt::LeftButton);
+        QCOMPARE(ShownErrors(), QString());
+        QCOMPARE(Form1->dxMemData1->State(), DataSetState::Browse);
+        QCOMPARE(TableNames(), table);
+        QCOMPARE(GridNames(), shown);
+        QTRY_COMPARE(grid()->currentIndex().data().toString(),
+                     QString::fromStdString(Form1->dxMemData1->ActiveRecord().name));
+    }
+
 private:
     static PaymentGrid* grid() { return Form1->cxGrid1; }
 
