@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionHeader>
 #include <QTimer>
 #include <set>
 
@@ -112,6 +113,21 @@ QRect FilterHeader::filterButtonRect(int logicalIndex) const
     return QRect(left + width - side - 2, (height() - side) / 2, side, side);
 }
 
+QRect FilterHeader::sortArrowRect(int logicalIndex) const
+{
+    const QRect button = filterButtonRect(logicalIndex);
+    const int side = std::min(10, height());
+    return QRect(button.left() - side, (height() - side) / 2, side, side);
+}
+
+void FilterHeader::initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const
+{
+    QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+    // The style would put the sort arrow where the filter button is; paintSection draws it
+    // beside the button instead.
+    option->sortIndicator = QStyleOptionHeader::None;
+}
+
 void FilterHeader::setFilteredColumns(const std::array<bool, 3>& filtered)
 {
     filtered_ = filtered;
@@ -124,6 +140,16 @@ void FilterHeader::paintSection(QPainter* painter, const QRect& rect, int logica
     QHeaderView::paintSection(painter, rect, logicalIndex);
     painter->restore();
     const QRect button = filterButtonRect(logicalIndex).translated(0, rect.top());
+    if (isSortIndicatorShown() && sortIndicatorSection() == logicalIndex) {
+        QStyleOptionHeader arrow;
+        arrow.initFrom(this);
+        arrow.rect = sortArrowRect(logicalIndex).translated(0, rect.top());
+        arrow.sortIndicator = sortIndicatorOrder() == Qt::AscendingOrder ? QStyleOptionHeader::SortDown
+                                                                         : QStyleOptionHeader::SortUp;
+        painter->save();
+        style()->drawPrimitive(QStyle::PE_IndicatorHeaderArrow, &arrow, painter, this);
+        painter->restore();
+    }
     const bool filtered = logicalIndex >= 0 && logicalIndex < 3 && filtered_[logicalIndex];
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);

@@ -37,6 +37,8 @@ class FilterHeader : public QHeaderView {
 public:
     explicit FilterHeader(QWidget* parent = nullptr);
     QRect filterButtonRect(int logicalIndex) const;
+    // Where the sort arrow goes: just left of the filter button, clear of it.
+    QRect sortArrowRect(int logicalIndex) const;
     void setFilteredColumns(const std::array<bool, 3>& filtered);
 
 signals:
@@ -44,6 +46,7 @@ signals:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     QSize sectionSizeFromContents(int logicalIndex) const override;

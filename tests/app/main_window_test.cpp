@@ -492,6 +492,25 @@ private slots:
         QCOMPARE(GridNames().size(), 3);
     }
 
+    void shouldDrawTheSortArrowBesideTheFilterButton()
+    {
+        Fill({{"A", "01.01.2024", 100}, {"B", "02.01.2024", 200}});
+        FilterHeader& header = grid()->filterHeader();
+        const QRect button = header.filterButtonRect(2);
+        const QRect arrow = header.sortArrowRect(2);
+        QVERIFY(!arrow.intersects(button));
+        QVERIFY(arrow.left() > header.sectionViewportPosition(2));
+        const QImage unsorted = header.grab().toImage();
+        grid()->sortByColumn(2, Qt::AscendingOrder);
+        const QImage sorted = header.grab().toImage();
+        const qreal ratio = unsorted.devicePixelRatio();
+        const auto part = [ratio](const QImage& image, const QRect& area) {
+            return image.copy(QRect(area.topLeft() * ratio, area.size() * ratio));
+        };
+        QCOMPARE(part(sorted, button), part(unsorted, button));  // the button stays as it was
+        QVERIFY(part(sorted, arrow) != part(unsorted, arrow));     // and the arrow shows
+    }
+
     void shouldFilterFromTheHeadersDropDown()
     {
         Fill({{"A", "01.01.2024", 100}, {"B", "02.01.2024", 200}, {"C", "02.01.2024", 300}});
