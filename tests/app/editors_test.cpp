@@ -15,6 +15,7 @@
 #include "errors.h"
 #include "message_boxes.h"
 #include "regional_settings.h"
+#include "us_settings.h"
 
 using talvesa::FormatSettings;
 
@@ -213,13 +214,7 @@ private slots:
         amount.setValue(1.5);
         DateEdit date;
         date.setValue(talvesa::EncodeDate(2024, 2, 3));
-        FormatSettings us = FormatSettings::russian();
-        us.shortDatePattern = "M/d/yy";
-        us.dateSeparator = "/";
-        us.decimalSeparator = ".";
-        us.thousandSeparator = ",";
-        us.currencySymbol = "$";
-        us.currencyPlacement = 0;
+        const FormatSettings us = UsFormatSettings();
         RegionalSettings::instance().setSettings(us);
         QCOMPARE(amount.text(), QStringLiteral("$1.50"));
         QCOMPARE(date.lineEdit()->text(), QStringLiteral("2/3/24"));

@@ -30,6 +30,7 @@
 #include "startup.h"
 #include "Unit1.h"
 #include "Unit2.h"
+#include "us_settings.h"
 
 using talvesa::DataSetState;
 using talvesa::FormatSettings;
@@ -624,13 +625,7 @@ private slots:
     void shouldShowTheNewRegionalForms()
     {
         Fill({{"A", "03.02.2024", 1234.5}});
-        FormatSettings us = FormatSettings::russian();
-        us.shortDatePattern = "M/d/yy";
-        us.dateSeparator = "/";
-        us.decimalSeparator = ".";
-        us.thousandSeparator = ",";
-        us.currencySymbol = "$";
-        us.currencyPlacement = 0;
+        const FormatSettings us = UsFormatSettings();
         Form1->setFormatSettings(us);
         QCOMPARE(grid()->model()->index(0, 1).data().toString(), QStringLiteral("2/3/24"));
         QCOMPARE(grid()->model()->index(0, 2).data().toString(), QStringLiteral("$1,234.50"));
